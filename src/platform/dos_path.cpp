@@ -1,0 +1,83 @@
+#include "dos_path.h"
+
+namespace fambridge::platform {
+
+bool isSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
+
+bool hasWildcard(const QString& name) {
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+QString DosPath::toString() const {
+    QString text = driveSpec() + QLatin1Char('\\');
+    text += components.join(QLatin1Char('\\'));
+    return text;
+}
+
+DosPath DosPath::parent() const {
+    DosPath up = *this;
+    up.trailingSeparator = false;
+    if (!up.components.isEmpty())
+        up.components.removeLast();
+    return up;
+}
+
+DosPath DosPath::child(const QString& name) const {
+    DosPath down = *this;
+    down.trailingSeparator = false;
+    down.components.append(name);
+    return down;
+}
+
+namespace {
+
+bool isDriveLetter(QChar c) { return c.unicode() < 128 && c.isLetter(); }
+
+void appendComponents(DosPath& path, QStringView rest) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSeparator(rest[i]))
+            continue;
+        const QStringView part = rest.mid(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == u".")
+            continue;
+        if (part == u"..") {
+            if (!path.components.isEmpty())
+                path.components.removeLast();
+            continue;
+        }
+        path.components.append(part.toString());
+    }
+}
+
+} // namespace
+
+Result<DosPath> parseDosPath(const QString& path, const CurrentFolders& current) {
+    if (path.isEmpty())
+        return Failure{QStringLiteral("An empty path names no file or folder.")};
+    if (path.contains(QChar(0)))
+        return Failure{QStringLiteral("The path \"%1\" contains a NUL character.").arg(path)};
+
+    DosPath result;
+    QStringView rest(path);
+    if (path.size() >= 2 && path[1] == QLatin1Char(':')) {
+        if (!isDriveLetter(path[0]))
+            return Failure{QStringLiteral("\"%1\" does not start with a drive letter.").arg(path)};
+        result.drive = path[0].toUpper();
+        rest = rest.mid(2);
+        if (rest.isEmpty() || !isSeparator(rest[0]))
+            result.components = current.folderOf(result.drive).components;
+    } else if (isSeparator(path[0])) {
+        if (path.size() >= 2 && isSeparator(path[1]))
+            return Failure{QStringLiteral("Network paths such as \"%1\" are not supported.").arg(path)};
+        result.drive = current.currentDrive;
+    } else {
+        result = current.folderOf(current.currentDrive);
+    }
+    appendComponents(result, rest);
+    result.trailingSeparator = !rest.isEmpty() && isSeparator(rest.back());
+    return result;
+}
+
+} // namespace fambridge::platform

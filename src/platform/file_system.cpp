@@ -1,0 +1,270 @@
+#include "file_system.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fambridge::platform {
+
+namespace {
+
+QString joinHost(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool maskAccepts(ListMask mask, EntryKind kind) {
+    if (kind == EntryKind::File)
+        return true;
+    return kind == EntryKind::Folder && mask == ListMask::Directory;
+}
+
+QRegularExpression wildcardExpression(QString pattern) {
+    // Windows reads "*.*" as "every name", dot or not.
+    if (pattern == QLatin1String("*.*"))
+        pattern = QStringLiteral("*");
+    // Brackets are ordinary characters in a Windows pattern, not a character class.
+    QString escaped;
+    for (const QChar c : pattern) {
+        if (c == QLatin1Char('['))
+            escaped += QStringLiteral("[[]");
+        else if (c == QLatin1Char(']'))
+            escaped += QStringLiteral("[]]");
+        else
+            escaped += c;
+    }
+    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(escaped),
+                              QRegularExpression::CaseInsensitiveOption);
+}
+
+} // namespace
+
+FileSystem::FileSystem(DriveMap driveMap) : m_driveMap(std::move(driveMap)) {}
+
+CurrentFolders FileSystem::currentFolders() const {
+    CurrentFolders current;
+    const auto here = m_driveMap.locate(QDir::currentPath());
+    current.currentDrive = here ? here->first : QLatin1Char('C');
+    current.folderOf = [this](QChar drive) {
+        DosPath folder;
+        folder.drive = drive.toUpper();
+        const auto root = m_driveMap.hostRoot(drive);
+        if (!root)
+            return folder;
+        const QString canonicalRoot = QDir(*root).canonicalPath();
+        const QString cwd = QDir::currentPath();
+        if (canonicalRoot.isEmpty())
+            return folder;
+        if (canonicalRoot == QLatin1String("/"))
+            folder.components = cwd.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        else if (cwd.startsWith(canonicalRoot + QLatin1Char('/')))
+            folder.components = cwd.mid(canonicalRoot.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        return folder;
+    };
+    return current;
+}
+
+Result<DosPath> FileSystem::parse(const QString& dosPath) const { return parseDosPath(dosPath, currentFolders()); }
+
+Result<QString> FileSystem::currentDirectory() const { return m_driveMap.toDos(QDir::currentPath()); }
+
+const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch) {
+    if (!m_cache.active()) {
+        // Outside a snapshot scope an exact name costs one stat() instead of a folder reading.
+        if (const auto kind = hostKind(joinHost(hostFolder, name))) {
+            scratch.name = name;
+            scratch.kind = *kind;
+            return &scratch;
+        }
+    }
+    const auto snapshot = m_cache.read(hostFolder);
+    if (!snapshot)
+        return nullptr;
+    return snapshot.value()->find(name);
+}
+
+Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
+    const auto root = m_driveMap.hostRoot(path.drive);
+    if (!root)
+        return Failure{QStringLiteral("Drive %1 does not exist.").arg(path.driveSpec())};
+
+    Resolved resolved;
+    resolved.host = *root;
+    const auto rootKind = hostKind(*root);
+    resolved.exists = rootKind.has_value();
+    resolved.kind = rootKind.value_or(EntryKind::Other);
+    HostEntry scratch;
+    for (const QString& component : path.components) {
+        const HostEntry* entry =
+            resolved.exists && resolved.kind == EntryKind::Folder ? findEntry(resolved.host, component, scratch)
+                                                                  : nullptr;
+        resolved.exists = entry != nullptr;
+        resolved.name = entry ? entry->name : component;
+        resolved.kind = entry ? entry->kind : EntryKind::Other;
+        resolved.host = joinHost(resolved.host, resolved.name);
+    }
+    return resolved;
+}
+
+Result<QString> FileSystem::toHost(const QString& dosPath) {
+    const auto parsed = parse(dosPath);
+    if (!parsed)
+        return Failure{parsed.error()};
+    const auto resolved = resolve(*parsed);
+    if (!resolved)
+        return Failure{resolved.error()};
+    return resolved->host;
+}
+
+std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) {
+    std::vector<QString> names;
+    const auto parsed = parse(dosPattern);
+    if (!parsed)
+        return names;
+
+    DosPath folder = *parsed;
+    QString pattern = QStringLiteral("*");
+    if (!parsed->trailingSeparator) {
+        if (parsed->isRoot()) {
+            // A bare drive whose current folder is its root: the drive names itself.
+            if (mask == ListMask::Directory && m_driveMap.hostRoot(parsed->drive) &&
+                hostKind(*m_driveMap.hostRoot(parsed->drive)) == EntryKind::Folder)
+                names.push_back(parsed->driveSpec());
+            return names;
+        }
+        pattern = parsed->components.back();
+        folder = parsed->parent();
+    }
+
+    const auto resolvedFolder = resolve(folder);
+    if (!resolvedFolder || !resolvedFolder->exists || resolvedFolder->kind != EntryKind::Folder)
+        return names;
+
+    if (!hasWildcard(pattern)) {
+        HostEntry scratch;
+        const HostEntry* entry = findEntry(resolvedFolder->host, pattern, scratch);
+        if (entry && !entry->isHidden() && maskAccepts(mask, entry->kind))
+            names.push_back(entry->name);
+        return names;
+    }
+
+    const auto snapshot = m_cache.read(resolvedFolder->host);
+    if (!snapshot)
+        return names;
+    const QRegularExpression matcher = wildcardExpression(pattern);
+    if (mask == ListMask::Directory && !folder.isRoot()) {
+        for (const char* dots : {".", ".."})
+            if (matcher.match(QLatin1String(dots)).hasMatch())
+                names.push_back(QLatin1String(dots));
+    }
+    for (const HostEntry& entry : snapshot.value()->entries()) {
+        if (!entry.isHidden() && maskAccepts(mask, entry.kind) && matcher.match(entry.name).hasMatch())
+            names.push_back(entry.name);
+    }
+    return names;
+}
+
+QString FileSystem::dir(const QString& dosPattern, ListMask mask) {
+    m_listing = list(dosPattern, mask);
+    m_listingNext = 0;
+    return dir();
+}
+
+QString FileSystem::dir() {
+    if (m_listingNext >= m_listing.size())
+        return QString();
+    return m_listing[m_listingNext++];
+}
+
+Result<int> FileSystem::attributes(const QString& dosPath) {
+    const auto parsed = parse(dosPath);
+    if (!parsed)
+        return Failure{parsed.error()};
+    const auto resolved = resolve(*parsed);
+    if (!resolved)
+        return Failure{resolved.error()};
+    struct stat info {};
+    if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
+        return Failure{QStringLiteral("%1 was not found.").arg(dosPath)};
+
+    int attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        attributes |= Attribute::ReadOnly;
+    if (!parsed->isRoot() && resolved->name.startsWith(QLatin1Char('.')))
+        attributes |= Attribute::Hidden;
+    return attributes;
+}
+
+Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder) {
+    const auto parsed = parse(dosFolder);
+    if (!parsed)
+        return Failure{parsed.error()};
+    const auto resolved = resolve(*parsed);
+    if (!resolved)
+        return Failure{resolved.error()};
+    if (!resolved->exists)
+        return Failure{QStringLiteral("%1 does not exist.").arg(dosFolder)};
+    const auto snapshot = m_cache.read(resolved->host);
+    if (!snapshot)
+        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
+
+    std::vector<FolderEntry> entries;
+    for (const HostEntry& entry : snapshot.value()->entries()) {
+        if (!entry.isHidden() && entry.kind != EntryKind::Other)
+            entries.push_back({entry.name, entry.kind == EntryKind::Folder});
+    }
+    return entries;
+}
+
+Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes) {
+    const auto host = toHost(dosPath);
+    if (!host)
+        return Failure{host.error()};
+    QFile file(*host);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+    // Read one byte past the limit, so that an oversized file is noticed without reading all of it.
+    QByteArray content = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+    if (content.size() > maxBytes)
+        return Failure{QStringLiteral("%1 is larger than %2 bytes.").arg(dosPath).arg(maxBytes)};
+    return content;
+}
+
+Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content) {
+    const auto host = toHost(dosPath);
+    if (!host)
+        return Failure{host.error()};
+    if (hostKind(*host) == EntryKind::Folder)
+        return Failure{QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
+    QSaveFile file(*host);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+    if (file.write(content) != content.size() || !file.commit())
+        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+    return {};
+}
+
+Status FileSystem::deleteFile(const QString& dosPath) {
+    const auto parsed = parse(dosPath);
+    if (!parsed)
+        return Failure{parsed.error()};
+    const auto resolved = resolve(*parsed);
+    if (!resolved)
+        return Failure{resolved.error()};
+    if (!resolved->exists)
+        return Failure{QStringLiteral("%1 cannot be deleted: it does not exist.").arg(dosPath)};
+    if (resolved->kind == EntryKind::Folder)
+        return Failure{QStringLiteral("%1 cannot be deleted: it is a folder.").arg(dosPath)};
+    if (::unlink(QFile::encodeName(resolved->host).constData()) != 0)
+        return Failure{QStringLiteral("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
+    return {};
+}
+
+} // namespace fambridge::platform

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "dos_path.h"
+#include "drive_map.h"
+#include "host_folder.h"
+#include "result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace fambridge::platform {
+
+// Attribute masks of a directory listing, with Windows' values.
+enum class ListMask {
+    Normal = 0,    // ordinary files only
+    Directory = 16 // folders and ordinary files
+};
+
+// Attribute bits of one path, with Windows' values.
+namespace Attribute {
+inline constexpr int ReadOnly = 1;
+inline constexpr int Hidden = 2;
+inline constexpr int Directory = 16;
+inline constexpr int Archive = 32;
+} // namespace Attribute
+
+struct FolderEntry {
+    QString name;
+    bool isFolder = false;
+};
+
+// The Windows file system as the program sees it: DOS paths, names found without regard to letter case,
+// dot files hidden, and listings that match wildcards the way Windows matches them.
+class FileSystem {
+public:
+    explicit FileSystem(DriveMap driveMap);
+
+    const DriveMap& driveMap() const { return m_driveMap; }
+
+    // The process's current folder as a DOS path, as Windows would report it.
+    Result<QString> currentDirectory() const;
+    // The host path a DOS path stands for. Each existing component takes its spelling on disk; from the
+    // first one that does not exist the rest is kept as given, so a file about to be created has a path.
+    Result<QString> toHost(const QString& dosPath);
+    Result<QString> toDos(const QString& hostPath) const { return m_driveMap.toDos(hostPath); }
+    Result<DosPath> parse(const QString& dosPath) const;
+
+    // A directory listing: the first name of a path or pattern, or empty when nothing matches. A path that
+    // ends in a separator lists the folder's contents; one that names an entry returns its name as spelled
+    // on disk. dir() continues the listing started last; one listing is active at a time.
+    QString dir(const QString& dosPattern, ListMask mask);
+    QString dir();
+    std::vector<QString> list(const QString& dosPattern, ListMask mask);
+    bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
+
+    Result<int> attributes(const QString& dosPath);
+    // The visible folders and ordinary files of a folder, for a folder browser that must say why it
+    // cannot show one.
+    Result<std::vector<FolderEntry>> readFolder(const QString& dosFolder);
+
+    Result<QByteArray> readFile(const QString& dosPath, qint64 maxBytes);
+    // Writes to a temporary file beside the target and renames it over the target, so that the old
+    // content survives any failure on the way.
+    Status replaceFile(const QString& dosPath, const QByteArray& content);
+    Status deleteFile(const QString& dosPath);
+
+    // While the returned scope lives each folder is read once; see FolderCache.
+    FolderCache::Scope snapshotScope() { return FolderCache::Scope(m_cache); }
+
+private:
+    struct Resolved {
+        QString host;
+        bool exists = false;
+        EntryKind kind = EntryKind::Other;
+        QString name; // spelling on disk of the last component
+    };
+
+    CurrentFolders currentFolders() const;
+    Result<Resolved> resolve(const DosPath& path);
+    const HostEntry* findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch);
+
+    DriveMap m_driveMap;
+    FolderCache m_cache;
+    std::vector<QString> m_listing;
+    std::size_t m_listingNext = 0;
+};
+
+} // namespace fambridge::platform

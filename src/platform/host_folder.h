@@ -1,0 +1,72 @@
+#pragma once
+
+#include "result.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace fambridge::platform {
+
+enum class EntryKind { File, Folder, Other };
+
+struct HostEntry {
+    QString name;
+    QString folded; // the name with letter case folded away, for Windows' case-blind look-ups
+    EntryKind kind = EntryKind::Other;
+
+    // Dot files are hidden, as the user's Windows tools under Wine see them.
+    bool isHidden() const { return name.startsWith(QLatin1Char('.')); }
+};
+
+// One reading of a host folder: every entry but "." and "..", in a stable case-insensitive order.
+class FolderSnapshot {
+public:
+    static Result<std::shared_ptr<const FolderSnapshot>> read(const QString& hostFolder);
+
+    const std::vector<HostEntry>& entries() const { return m_entries; }
+    // The entry spelled exactly so, else the first whose name differs only in letter case.
+    const HostEntry* find(const QString& name) const;
+
+private:
+    std::vector<HostEntry> m_entries;
+    mutable QHash<QString, qsizetype> m_exact;
+    mutable QHash<QString, qsizetype> m_folded;
+    mutable bool m_indexed = false;
+};
+
+// Keeps the first reading of each folder while at least one scope is open, so that one refresh that looks
+// at the same folder many times reads it once and sees it in one consistent state.
+class FolderCache {
+public:
+    class Scope {
+    public:
+        explicit Scope(FolderCache& cache) : m_cache(&cache) { ++m_cache->m_depth; }
+        Scope(Scope&& other) noexcept : m_cache(std::exchange(other.m_cache, nullptr)) {}
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        Scope& operator=(Scope&&) = delete;
+        ~Scope();
+
+    private:
+        FolderCache* m_cache;
+    };
+
+    bool active() const { return m_depth > 0; }
+    Result<std::shared_ptr<const FolderSnapshot>> read(const QString& hostFolder);
+
+private:
+    int m_depth = 0;
+    std::unordered_map<QString, Result<std::shared_ptr<const FolderSnapshot>>> m_snapshots;
+};
+
+// Kind of the host entry at a path, following symbolic links; nothing when it does not exist.
+std::optional<EntryKind> hostKind(const QString& hostPath);
+QString describeErrno(int error);
+
+} // namespace fambridge::platform

@@ -1,0 +1,68 @@
+#include "temp_drives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace fambridge::testing {
+
+TempDrives::TempDrives() {
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary folder");
+    m_prefix = m_dir.path() + QStringLiteral("/prefix");
+    QDir().mkpath(m_prefix + QStringLiteral("/dosdevices"));
+    drive(QLatin1Char('C'));
+}
+
+QString TempDrives::drive(QChar letter) {
+    const QString lower = QString(letter.toLower());
+    const QString root = m_prefix + QStringLiteral("/drive_") + lower;
+    const QString link = m_prefix + QStringLiteral("/dosdevices/") + lower + QLatin1Char(':');
+    if (!QFileInfo(link).isSymLink()) {
+        QDir().mkpath(root);
+        QFile::link(QStringLiteral("../drive_") + lower, link);
+        m_fileSystem.reset();
+    }
+    return root;
+}
+
+QString TempDrives::host(QChar letter, const QString& relative) {
+    return relative.isEmpty() ? drive(letter) : drive(letter) + QLatin1Char('/') + relative;
+}
+
+QString TempDrives::makeFolder(QChar letter, const QString& relative) {
+    const QString path = host(letter, relative);
+    if (!QDir().mkpath(path))
+        throw std::runtime_error("cannot create folder " + path.toStdString());
+    return path;
+}
+
+QString TempDrives::makeFile(QChar letter, const QString& relative, const QByteArray& content) {
+    const QString path = host(letter, relative);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        throw std::runtime_error("cannot create file " + path.toStdString());
+    return path;
+}
+
+QByteArray TempDrives::readHostFile(const QString& hostPath) const {
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+platform::FileSystem& TempDrives::fileSystem() {
+    if (!m_fileSystem) {
+        auto map = platform::DriveMap::open(m_prefix);
+        if (!map)
+            throw std::runtime_error(map.error().toStdString());
+        m_fileSystem = std::make_unique<platform::FileSystem>(std::move(map).value());
+    }
+    return *m_fileSystem;
+}
+
+} // namespace fambridge::testing

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/drive_map.h"
+#include "platform/file_system.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace fambridge::testing {
+
+// A throw-away Windows machine: a prefix in a temporary folder whose dosdevices links map C: (and any
+// further drive asked for) onto fresh host folders, and a FileSystem over it.
+class TempDrives {
+public:
+    TempDrives();
+
+    const QString& prefix() const { return m_prefix; }
+    // Host folder behind a drive, created with its link on first use.
+    QString drive(QChar letter);
+    // Host path of a DOS-like relative path on a drive, e.g. host('C', "PALM/User1").
+    QString host(QChar letter, const QString& relative);
+
+    // Creates folders (and their parents) on a drive; returns the host path.
+    QString makeFolder(QChar letter, const QString& relative);
+    // Creates a file with the content given, parents included; returns the host path.
+    QString makeFile(QChar letter, const QString& relative, const QByteArray& content = QByteArray());
+    QByteArray readHostFile(const QString& hostPath) const;
+
+    // Re-reads the drive links; call after adding a drive by hand.
+    platform::FileSystem& fileSystem();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_prefix;
+    std::unique_ptr<platform::FileSystem> m_fileSystem;
+};
+
+} // namespace fambridge::testing
