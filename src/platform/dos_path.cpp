@@ -2,7 +2,9 @@
 
 namespace fambridge::platform {
 
-bool isSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
+bool isSeparator(QChar c) {
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
 
 bool hasWildcard(const QString& name) {
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
@@ -31,7 +33,9 @@ DosPath DosPath::child(const QString& name) const {
 
 namespace {
 
-bool isDriveLetter(QChar c) { return c.unicode() < 128 && c.isLetter(); }
+bool isDriveLetter(QChar c) {
+    return c.unicode() < 128 && c.isLetter();
+}
 
 void appendComponents(DosPath& path, QStringView rest) {
     qsizetype start = 0;
@@ -71,9 +75,9 @@ Result<DosPath> parseDosPath(const QString& path, const CurrentFolders& current)
     } else if (isSeparator(path[0])) {
         if (path.size() >= 2 && isSeparator(path[1]))
             return Failure{QStringLiteral("Network paths such as \"%1\" are not supported.").arg(path)};
-        result.drive = current.currentDrive;
+        result.drive = current.currentDrive();
     } else {
-        result = current.folderOf(current.currentDrive);
+        result = current.folderOf(current.currentDrive());
     }
     appendComponents(result, rest);
     result.trailingSeparator = !rest.isEmpty() && isSeparator(rest.back());

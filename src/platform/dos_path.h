@@ -25,8 +25,9 @@ struct DosPath {
     DosPath child(const QString& name) const;
 };
 
+// Asked only for paths that are not absolute, since finding the current folder costs system calls.
 struct CurrentFolders {
-    QChar currentDrive;
+    std::function<QChar()> currentDrive;
     // The folder a bare "D:" stands for: the process's current folder when it lies on D:, else D:'s root.
     std::function<DosPath(QChar drive)> folderOf;
 };

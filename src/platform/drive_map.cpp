@@ -1,5 +1,7 @@
 #include "drive_map.h"
 
+#include "host_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -113,7 +115,8 @@ std::optional<std::pair<QChar, QStringList>> DriveMap::locate(const QString& hos
         const auto below = componentsBelow(drive.canonicalRoot, path);
         if (!below)
             continue;
-        const qsizetype depth = drive.canonicalRoot == QLatin1String("/") ? 0 : drive.canonicalRoot.count('/');
+        const qsizetype depth =
+            drive.canonicalRoot == QLatin1String("/") ? 0 : drive.canonicalRoot.count('/');
         if (depth > bestDepth) {
             best = &drive;
             bestDepth = depth;
@@ -130,6 +133,11 @@ Result<QString> DriveMap::toDos(const QString& hostPath) const {
     if (!located)
         return Failure{QStringLiteral("%1 lies on no drive of the drive map in %2/dosdevices.")
                            .arg(QDir::toNativeSeparators(hostPath), m_prefix)};
+    for (const QString& component : located->second) {
+        if (!isWindowsName(component))
+            return Failure{
+                QStringLiteral("%1 has a name that Windows cannot hold: \"%2\".").arg(hostPath, component)};
+    }
     return QString(located->first) + QStringLiteral(":\\") + located->second.join(QLatin1Char('\\'));
 }
 

@@ -48,8 +48,10 @@ FileSystem::FileSystem(DriveMap driveMap) : m_driveMap(std::move(driveMap)) {}
 
 CurrentFolders FileSystem::currentFolders() const {
     CurrentFolders current;
-    const auto here = m_driveMap.locate(QDir::currentPath());
-    current.currentDrive = here ? here->first : QLatin1Char('C');
+    current.currentDrive = [this] {
+        const auto here = m_driveMap.locate(QDir::currentPath());
+        return here ? here->first : QLatin1Char('C');
+    };
     current.folderOf = [this](QChar drive) {
         DosPath folder;
         folder.drive = drive.toUpper();
@@ -69,11 +71,17 @@ CurrentFolders FileSystem::currentFolders() const {
     return current;
 }
 
-Result<DosPath> FileSystem::parse(const QString& dosPath) const { return parseDosPath(dosPath, currentFolders()); }
+Result<DosPath> FileSystem::parse(const QString& dosPath) const {
+    return parseDosPath(dosPath, currentFolders());
+}
 
-Result<QString> FileSystem::currentDirectory() const { return m_driveMap.toDos(QDir::currentPath()); }
+Result<QString> FileSystem::currentDirectory() const {
+    return m_driveMap.toDos(QDir::currentPath());
+}
 
 const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch) {
+    if (!isWindowsName(name))
+        return nullptr;
     if (!m_cache.active()) {
         // Outside a snapshot scope an exact name costs one stat() instead of a folder reading.
         if (const auto kind = hostKind(joinHost(hostFolder, name))) {
@@ -85,7 +93,12 @@ const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString&
     const auto snapshot = m_cache.read(hostFolder);
     if (!snapshot)
         return nullptr;
-    return snapshot.value()->find(name);
+    const HostEntry* entry = snapshot.value()->find(name);
+    if (!entry || m_cache.active())
+        return entry;
+    // Outside a scope nothing keeps the snapshot alive once this returns.
+    scratch = *entry;
+    return &scratch;
 }
 
 Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
@@ -100,9 +113,9 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     resolved.kind = rootKind.value_or(EntryKind::Other);
     HostEntry scratch;
     for (const QString& component : path.components) {
-        const HostEntry* entry =
-            resolved.exists && resolved.kind == EntryKind::Folder ? findEntry(resolved.host, component, scratch)
-                                                                  : nullptr;
+        const HostEntry* entry = resolved.exists && resolved.kind == EntryKind::Folder
+                                     ? findEntry(resolved.host, component, scratch)
+                                     : nullptr;
         resolved.exists = entry != nullptr;
         resolved.name = entry ? entry->name : component;
         resolved.kind = entry ? entry->kind : EntryKind::Other;
@@ -200,6 +213,15 @@ Result<int> FileSystem::attributes(const QString& dosPath) {
     return attributes;
 }
 
+bool FileSystem::isWritableFolder(const QString& dosFolder) {
+    const auto parsed = parse(dosFolder);
+    if (!parsed)
+        return false;
+    const auto resolved = resolve(*parsed);
+    return resolved && resolved->exists && resolved->kind == EntryKind::Folder &&
+           ::access(QFile::encodeName(resolved->host).constData(), W_OK) == 0;
+}
+
 Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder) {
     const auto parsed = parse(dosFolder);
     if (!parsed)
@@ -242,11 +264,20 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
     if (!host)
         return Failure{host.error()};
     if (hostKind(*host) == EntryKind::Folder)
-        return Failure{QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
+        return Failure{
+            QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
     QSaveFile file(*host);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: commit() overlooks a failure of its own final flush, so a disk that fills up part-way
+    // would leave a truncated file in place of the old one. Written directly, the shortfall shows here.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
-    if (file.write(content) != content.size() || !file.commit())
+    for (qint64 written = 0; written < content.size();) {
+        const qint64 chunk = file.write(content.constData() + written, content.size() - written);
+        if (chunk <= 0)
+            return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+        written += chunk;
+    }
+    if (!file.commit())
         return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     return {};
 }

@@ -56,6 +56,8 @@ public:
     bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
 
     Result<int> attributes(const QString& dosPath);
+    // Whether this process may create files in an existing folder.
+    bool isWritableFolder(const QString& dosFolder);
     // The visible folders and ordinary files of a folder, for a folder browser that must say why it
     // cannot show one.
     Result<std::vector<FolderEntry>> readFolder(const QString& dosFolder);

@@ -27,7 +27,31 @@ struct DirCloser {
 
 } // namespace
 
-QString describeErrno(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString describeErrno(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isWindowsName(const QString& name) {
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20)
+            return false;
+        switch (c.unicode()) {
+        case u'\\':
+        case u'/':
+        case u':':
+        case u'*':
+        case u'?':
+        case u'"':
+        case u'<':
+        case u'>':
+        case u'|':
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
 
 std::optional<EntryKind> hostKind(const QString& hostPath) {
     struct stat info {};
@@ -58,7 +82,7 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
         entry.name = QFile::decodeName(bytes);
         // A name that is not valid in the host's encoding could not be opened again from its decoded
         // form; leaving it out is better than offering the user a name that leads nowhere.
-        if (QFile::encodeName(entry.name) != bytes)
+        if (QFile::encodeName(entry.name) != bytes || !isWindowsName(entry.name))
             continue;
         switch (raw->d_type) {
         case DT_DIR:
@@ -85,11 +109,12 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
     if (errno != 0)
         return Failure{describeErrno(errno)};
 
-    std::sort(snapshot->m_entries.begin(), snapshot->m_entries.end(), [](const HostEntry& a, const HostEntry& b) {
-        if (a.folded != b.folded)
-            return a.folded < b.folded;
-        return a.name < b.name;
-    });
+    std::sort(snapshot->m_entries.begin(), snapshot->m_entries.end(),
+              [](const HostEntry& a, const HostEntry& b) {
+                  if (a.folded != b.folded)
+                      return a.folded < b.folded;
+                  return a.name < b.name;
+              });
     return std::shared_ptr<const FolderSnapshot>(std::move(snapshot));
 }
 

@@ -45,9 +45,10 @@ Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringLi
         }
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
-            return Failure{QStringLiteral("%1.exe in %2 is a Windows program, and wine, which runs it, is not "
-                                          "installed.")
-                               .arg(name, folder)};
+            return Failure{
+                QStringLiteral("%1.exe in %2 is a Windows program, and wine, which runs it, is not "
+                               "installed.")
+                    .arg(name, folder)};
         const auto exeHost = m_fileSystem.toHost(windowsProgram);
         if (!exeHost)
             return Failure{exeHost.error()};
@@ -68,7 +69,8 @@ Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringLi
     process.setStandardInputFile(QProcess::nullDevice());
     qint64 pid = 0;
     if (!process.startDetached(&pid))
-        return Failure{QStringLiteral("%1 in %2 could not be started: %3.").arg(name, folder, process.errorString())};
+        return Failure{
+            QStringLiteral("%1 in %2 could not be started: %3.").arg(name, folder, process.errorString())};
     return pid;
 }
 

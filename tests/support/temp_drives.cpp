@@ -23,7 +23,9 @@ QString TempDrives::drive(QChar letter) {
     if (!QFileInfo(link).isSymLink()) {
         QDir().mkpath(root);
         QFile::link(QStringLiteral("../drive_") + lower, link);
-        m_fileSystem.reset();
+        // Windows already holding the file system keep their reference; it learns the new drive in place.
+        if (m_fileSystem)
+            *m_fileSystem = platform::FileSystem(openDriveMap());
     }
     return root;
 }
@@ -55,13 +57,16 @@ QByteArray TempDrives::readHostFile(const QString& hostPath) const {
     return file.readAll();
 }
 
+platform::DriveMap TempDrives::openDriveMap() const {
+    auto map = platform::DriveMap::open(m_prefix);
+    if (!map)
+        throw std::runtime_error(map.error().toStdString());
+    return std::move(map).value();
+}
+
 platform::FileSystem& TempDrives::fileSystem() {
-    if (!m_fileSystem) {
-        auto map = platform::DriveMap::open(m_prefix);
-        if (!map)
-            throw std::runtime_error(map.error().toStdString());
-        m_fileSystem = std::make_unique<platform::FileSystem>(std::move(map).value());
-    }
+    if (!m_fileSystem)
+        m_fileSystem = std::make_unique<platform::FileSystem>(openDriveMap());
     return *m_fileSystem;
 }
 

@@ -29,10 +29,12 @@ public:
     QString makeFile(QChar letter, const QString& relative, const QByteArray& content = QByteArray());
     QByteArray readHostFile(const QString& hostPath) const;
 
-    // Re-reads the drive links; call after adding a drive by hand.
+    // One file system for the fixture's life; it follows drives added through drive().
     platform::FileSystem& fileSystem();
 
 private:
+    platform::DriveMap openDriveMap() const;
+
     QTemporaryDir m_dir;
     QString m_prefix;
     std::unique_ptr<platform::FileSystem> m_fileSystem;

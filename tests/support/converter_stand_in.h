@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace fambridge::testing {
+
+// What a started stand-in converter received.
+struct ConverterRecord {
+    QStringList arguments;
+    QString winePrefix;
+    QString fambridgePrefix;
+};
+
+// Copies the stand-in converter (record_args) into a host folder under the given name, executable.
+QString installStandIn(const QString& hostFolder, const QString& name);
+// Waits for the record the stand-in at hostProgram writes when it runs; nothing if it never ran.
+std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs = 10000);
+// Whether a stand-in has run by now, without waiting.
+bool hasRun(const QString& hostProgram);
+
+} // namespace fambridge::testing
