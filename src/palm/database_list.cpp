@@ -1,1 +1,53 @@
+#include "palm/database_list.h"
 
+#include <QStringList>
+
+namespace fambridge {
+
+namespace {
+const QString kBackupFolder = QStringLiteral("\\BACKUP");
+const QString kImportHalf = QStringLiteral("P.PDB");
+const QString kExportHalf = QStringLiteral("E.PDB");
+} // namespace
+
+void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm) {
+    using platform::ListMask;
+    // A BACKUP folder may hold a great many files; one reading serves every look-up of this refresh.
+    const auto snapshot = fileSystem.snapshotScope();
+
+    mainForm.setBrowseIEnabled(false);
+    mainForm.setBrowseEEnabled(false);
+
+    if (fileSystem.dir(state.UserFolder, ListMask::Directory).isEmpty()) {
+        state.UserFolder = QLatin1String(kNoUserFolder);
+        return;
+    }
+    const QString backup = state.UserFolder + kBackupFolder;
+    if (!fileSystem.dir(backup, ListMask::Directory).isEmpty())
+        mainForm.setBrowseIEnabled(true);
+
+    // Collected in full first: the partner look-ups below start listings of their own.
+    QStringList found;
+    for (QString name =
+             fileSystem.dir(backup + QLatin1Char('\\') + QLatin1Char('*') + kImportHalf, ListMask::Normal);
+         !name.isEmpty(); name = fileSystem.dir())
+        found.append(name);
+
+    mainForm.clearDBList();
+    bool rememberedFound = false;
+    for (const QString& name : std::as_const(found)) {
+        // Cut by count, so the stem keeps the letter case the listing gave it.
+        const QString stem = name.left(name.size() - kImportHalf.size());
+        if (fileSystem.dir(backup + QLatin1Char('\\') + stem + kExportHalf, ListMask::Normal).isEmpty())
+            continue;
+        mainForm.addDBListItem(stem);
+        if (stem == state.DatabaseName) {
+            mainForm.setDBListText(stem);
+            rememberedFound = true;
+        }
+    }
+    if (rememberedFound)
+        mainForm.setBrowseEEnabled(true);
+}
+
+} // namespace fambridge

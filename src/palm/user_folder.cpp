@@ -1,1 +1,51 @@
+#include "palm/user_folder.h"
 
+#include "palm/database_list.h"
+
+#include <QStringList>
+
+namespace fambridge {
+
+namespace {
+constexpr qsizetype kMaxCandidates = 20;
+const QString kSwapFile = QStringLiteral("PAGEFILE.SYS");
+// Where a user folder is looked for when the base folder is missing: the top level of the system drive.
+const QString kSystemDrive = QStringLiteral("C:");
+} // namespace
+
+QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
+    using platform::ListMask;
+    const auto snapshot = fileSystem.snapshotScope();
+    const QString prefix = Base + QLatin1Char('\\');
+
+    QStringList candidates;
+    for (QString name = fileSystem.dir(prefix, ListMask::Directory); !name.isEmpty();
+         name = fileSystem.dir()) {
+        if (candidates.size() >= kMaxCandidates)
+            break;
+        // Tested by name before any attribute query: on Windows the swap file's attributes cannot always be
+        // queried.
+        if (name == QLatin1String(".") || name == QLatin1String("..") || name.toUpper() == kSwapFile)
+            continue;
+        const auto attributes = fileSystem.attributes(prefix + name);
+        if (attributes && (*attributes & platform::Attribute::Directory) != 0)
+            candidates.append(name);
+    }
+
+    for (const QString& candidate : std::as_const(candidates)) {
+        if (fileSystem.exists(prefix + candidate + QStringLiteral("\\Backup"), ListMask::Directory))
+            return prefix + candidate;
+    }
+    return QLatin1String(kNoUserFolder);
+}
+
+void LocatePalmFolder(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
+                      const QString& Base) {
+    // Any name at all, "." included, shows that Base is a folder.
+    const bool basePresent =
+        !fileSystem.dir(Base + QLatin1Char('\\'), platform::ListMask::Directory).isEmpty();
+    state.UserFolder = FindUserFolder(fileSystem, basePresent ? Base : kSystemDrive);
+    RefreshDatabaseList(state, fileSystem, mainForm);
+}
+
+} // namespace fambridge
