@@ -1,0 +1,49 @@
+#pragma once
+
+#include "layout/control_model.h"
+#include "layout/layout_outcome.h"
+#include "startup/app_state.h"
+
+#include <QtGlobal>
+
+namespace fambridge {
+
+// The screen as the platform reports it. Twips per pixel is 1440 / logical DPI and may have a fraction.
+struct ScreenMetrics {
+    float twipsPerPixelX = 15;
+    float twipsPerPixelY = 15;
+    float widthTwips = 0;
+    float heightTwips = 0;
+};
+
+// MainForm's own sizing variables, in declaration order.
+struct MainFormSizes {
+    qint32 LastHeight = 0;
+    qint32 LastWidth = 0;
+    qint16 DesignWidth = 0;
+    qint16 DesignHeight = 0;
+};
+
+// The main window's load and size-change handlers: scale the window from the 800 x 600 pixel design
+// screen to the actual screen once, then keep the controls in proportion to the window's size.
+// Writes TwipsPerPixelX/Y, ScreenWidthPx/HeightPx, FirstLayout and ResizeArmed of the AppState.
+class WindowSizing {
+public:
+    explicit WindowSizing(AppState& state) : m_state(state) {}
+
+    // Stops at the first step that faults and says which; the steps before it keep their effect.
+    LayoutOutcome Form_Load(const ScreenMetrics& screen, MainFormLayout& window);
+    // For every size-change notification. The first one after Form_Load only arms the handler, since
+    // Form_Load's own window move may deliver it before the window's size has been stored.
+    LayoutOutcome Form_Resize(MainFormLayout& window);
+
+    const MainFormSizes& sizes() const { return m_sizes; }
+
+private:
+    LayoutOutcome storeLastSizes(const MainFormLayout& window);
+
+    AppState& m_state;
+    MainFormSizes m_sizes;
+};
+
+} // namespace fambridge
