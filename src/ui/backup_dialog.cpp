@@ -1,0 +1,189 @@
+#include "ui/backup_dialog.h"
+
+#include "palm/database_list.h"
+#include "ui/twips.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+namespace fambridge {
+
+namespace {
+constexpr int kDesignClientWidth = 6030;
+constexpr int kDesignClientHeight = 3900;
+constexpr int kPathRole = Qt::UserRole;
+} // namespace
+
+FolderList::FolderList(platform::FileSystem& fileSystem, QWidget* parent)
+    : QListWidget(parent), m_fileSystem(fileSystem) {
+    m_path.drive = QLatin1Char('C');
+    connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::open);
+}
+
+QString FolderList::Path() const {
+    return m_path.toString();
+}
+
+Status FolderList::setPath(const QString& path) {
+    auto parsed = m_fileSystem.parse(path);
+    if (!parsed)
+        return Failure{parsed.error()};
+    platform::DosPath target = *parsed;
+    target.trailingSeparator = false;
+    const auto entries = m_fileSystem.readFolder(target.toString());
+    if (!entries)
+        return Failure{entries.error()};
+
+    m_path = target;
+    clear();
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QString indentStep = QStringLiteral("   ");
+    platform::DosPath ancestor = target;
+    ancestor.components.clear();
+    auto* rootItem = new QListWidgetItem(openIcon, ancestor.toString(), this);
+    rootItem->setData(kPathRole, ancestor.toString());
+    QString indent;
+    for (const QString& component : target.components) {
+        indent += indentStep;
+        ancestor = ancestor.child(component);
+        auto* item = new QListWidgetItem(openIcon, indent + component, this);
+        item->setData(kPathRole, ancestor.toString());
+    }
+    QListWidgetItem* openItem = item(count() - 1);
+    indent += indentStep;
+    for (const platform::FolderEntry& entry : *entries) {
+        if (!entry.isFolder)
+            continue;
+        auto* item = new QListWidgetItem(closedIcon, indent + entry.name, this);
+        item->setData(kPathRole, target.child(entry.name).toString());
+    }
+    setCurrentItem(openItem);
+    return {};
+}
+
+void FolderList::open(QListWidgetItem* item) {
+    if (!item)
+        return;
+    const Status opened = setPath(item->data(kPathRole).toString());
+    if (!opened)
+        emit openFailed(opened.error());
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    // Enter opens the current folder here; it must not also reach the dialog's default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        open(currentItem());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+DriveList::DriveList(platform::FileSystem& fileSystem, QWidget* parent) : QComboBox(parent) {
+    for (const QChar letter : fileSystem.driveMap().drives()) {
+        const QString root = fileSystem.driveMap().hostRoot(letter).value_or(QString());
+        addItem(QStringLiteral("%1: [%2]").arg(letter.toLower()).arg(root), QString(letter));
+    }
+    setCurrentIndex(-1);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { emit driveChanged(); });
+}
+
+QString DriveList::Drive() const {
+    const QString letter = currentData().toString();
+    return letter.isEmpty() ? QString() : letter.toLower() + QLatin1Char(':');
+}
+
+void DriveList::setDrive(const QString& drive) {
+    if (drive.isEmpty())
+        return;
+    const int index = findData(QString(drive.front().toUpper()));
+    if (index >= 0)
+        setCurrentIndex(index);
+}
+
+void DriveList::showDrive(QChar letter) {
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(findData(QString(letter.toUpper())));
+}
+
+BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
+                           QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm),
+      m_warn([this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); }) {
+    setWindowTitle(QStringLiteral("Please select your User Folder"));
+    setModal(true);
+    QFont designFont(QStringLiteral("Sans Serif"), 8);
+    designFont.setStyleHint(QFont::SansSerif);
+    setFont(designFont);
+
+    const double tpp = twipsPerPixel(this);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setGeometry(twipsToPixels(4680, 120, 1215, 375, tpp));
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton->setGeometry(twipsToPixels(4680, 600, 1215, 375, tpp));
+    CancelButton->setAutoDefault(false);
+    BackupDir = new FolderList(fileSystem, this);
+    BackupDir->setGeometry(twipsToPixels(120, 180, 4335, 3015, tpp));
+    BackupDrive = new DriveList(fileSystem, this);
+    BackupDrive->setGeometry(twipsToPixels(120, 3360, 4335, 315, tpp));
+    setFixedSize(twipsToPixels(kDesignClientWidth, tpp), twipsToPixels(kDesignClientHeight, tpp));
+
+    setTabOrder(OKButton, CancelButton);
+    setTabOrder(CancelButton, BackupDir);
+    setTabOrder(BackupDir, BackupDrive);
+    OKButton->setFocus();
+
+    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
+    connect(BackupDrive, &DriveList::driveChanged, this, &BackupDialog::BackupDrive_Change);
+    connect(BackupDir, &FolderList::openFailed, this, [this](const QString& message) { m_warn(message); });
+}
+
+void BackupDialog::setDrive(const QString& drive) {
+    BackupDrive->setDrive(drive);
+}
+
+void BackupDialog::setPath(const QString& path) {
+    // Start-up points the hidden dialog at the user folder; a folder it cannot read is met again, with a
+    // message, when the user opens the dialog and navigates.
+    (void)BackupDir->setPath(path);
+}
+
+void BackupDialog::BackupDrive_Change() {
+    m_state.DriveSpec = BackupDrive->Drive().toUpper();
+    const Status switched = BackupDir->setPath(m_state.DriveSpec);
+    if (!switched) {
+        BackupDrive->showDrive(BackupDir->Path().front());
+        m_warn(QStringLiteral("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
+    }
+}
+
+void BackupDialog::OKButton_Click() {
+    m_state.UserFolder = BackupDir->Path();
+    if (m_state.UserFolder.endsWith(QLatin1Char('\\')))
+        m_state.UserFolder.chop(1);
+    m_mainForm.setBackupFolder(m_state.UserFolder);
+    RefreshDatabaseList(m_state, m_fileSystem, m_mainForm);
+    accept();
+}
+
+void BackupDialog::CancelButton_Click() {
+    reject();
+}
+
+void BackupDialog::keyPressEvent(QKeyEvent* event) {
+    // No button of this dialog answers Escape.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace fambridge

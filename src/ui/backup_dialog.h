@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/dos_path.h"
+#include "platform/file_system.h"
+#include "startup/app_state.h"
+#include "startup/form_controls.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+
+#include <functional>
+
+class QPushButton;
+
+namespace fambridge {
+
+// A classic folder list: the open folder's ancestors from the drive root down, then its subfolders.
+// Double-click or Enter opens a folder.
+class FolderList : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit FolderList(platform::FileSystem& fileSystem, QWidget* parent = nullptr);
+
+    // The open folder; a drive root reads with its backslash, "C:\".
+    QString Path() const;
+    // Opens a folder, or a drive's current folder when given a bare drive ("C:"). On failure the list
+    // stays as it was.
+    Status setPath(const QString& path);
+
+signals:
+    // A folder the user opened could not be read.
+    void openFailed(const QString& message);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void open(QListWidgetItem* item);
+
+    platform::FileSystem& m_fileSystem;
+    platform::DosPath m_path;
+};
+
+// The drives of the drive map. Drive() reads the current drive as Windows reports it, "c:".
+class DriveList : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit DriveList(platform::FileSystem& fileSystem, QWidget* parent = nullptr);
+
+    QString Drive() const;
+    // Selects the drive a text begins with; a change signals driveChanged, as a user's pick does.
+    void setDrive(const QString& drive);
+    // Shows another drive without signalling a change.
+    void showDrive(QChar letter);
+
+signals:
+    void driveChanged();
+};
+
+// The dialog in which the user picks another Palm user folder by drive and folder. It lives hidden from
+// start-up to the end of the program, so that it keeps the drive and folder last shown.
+class BackupDialog : public QDialog, public BackupDialogControls {
+    Q_OBJECT
+
+public:
+    BackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
+                 QWidget* parent = nullptr);
+
+    void setDrive(const QString& drive) override;
+    void setPath(const QString& path) override;
+
+    void setWarningHandler(std::function<void(const QString&)> warn) { m_warn = std::move(warn); }
+
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    FolderList* BackupDir = nullptr;
+    DriveList* BackupDrive = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BackupDrive_Change();
+    void OKButton_Click();
+    void CancelButton_Click();
+
+    AppState& m_state;
+    platform::FileSystem& m_fileSystem;
+    MainFormControls& m_mainForm;
+    std::function<void(const QString&)> m_warn;
+};
+
+} // namespace fambridge

@@ -1,0 +1,48 @@
+#include "ui/program.h"
+
+#include "platform/drive_map.h"
+#include "platform/file_system.h"
+#include "startup/start_up.h"
+#include "ui/backup_dialog.h"
+#include "ui/main_form.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcessEnvironment>
+
+namespace fambridge {
+
+namespace {
+const QString kCaption = QStringLiteral("Famlore Conversion Utility");
+}
+
+int Main() {
+    auto driveMap =
+        platform::DriveMap::open(platform::DriveMap::locatePrefix(QProcessEnvironment::systemEnvironment()));
+    if (!driveMap) {
+        QMessageBox::critical(nullptr, kCaption, driveMap.error());
+        return 1;
+    }
+    platform::FileSystem fileSystem(std::move(driveMap).value());
+    AppState state;
+    MainForm mainForm(state, fileSystem);
+    BackupDialog backupDialog(state, fileSystem, mainForm, &mainForm);
+    mainForm.setBackupDialog(&backupDialog);
+
+    const Status started = StartUp(state, fileSystem, mainForm, backupDialog);
+    if (!started) {
+        QMessageBox::critical(
+            nullptr, kCaption,
+            QStringLiteral("FamBridge cannot start here: %1\n\nStart it from a folder on one of "
+                           "the drives in %2/dosdevices.")
+                .arg(started.error(), fileSystem.driveMap().prefix()));
+        return 1;
+    }
+
+    QObject::connect(&mainForm, &MainForm::exitRequested, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    mainForm.show();
+    return QApplication::exec();
+}
+
+} // namespace fambridge

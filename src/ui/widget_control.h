@@ -1,0 +1,72 @@
+#pragma once
+
+#include "layout/control_model.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace fambridge {
+
+// A widget as the control scaler sees it. It keeps the twips and points handed to it exactly, fractions
+// included, and rounds to whole pixels only to show them, so that repeated scaling does not drift.
+class WidgetControl : public ScaledControl {
+public:
+    WidgetControl(QWidget* widget, double twipsPerPixel, bool comboBox = false);
+
+    bool isComboBox() const override { return m_comboBox; }
+    std::optional<float> Left() const override { return m_left; }
+    std::optional<float> Top() const override { return m_top; }
+    std::optional<float> Width() const override { return m_width; }
+    std::optional<float> Height() const override { return m_height; }
+    std::optional<float> FontSize() const override { return m_fontSize; }
+
+    bool setLeft(float left) override;
+    bool setTop(float top) override;
+    bool setWidth(float width) override;
+    bool setFontSize(float points) override;
+    bool Move(float left, float top, float width, float height) override;
+
+    QWidget* widget() const { return m_widget; }
+
+private:
+    void show();
+
+    QWidget* m_widget;
+    double m_twipsPerPixel;
+    bool m_comboBox;
+    float m_left = 0;
+    float m_top = 0;
+    float m_width = 0;
+    float m_height = 0;
+    float m_fontSize = 0;
+    float m_designFontSize = 0;
+};
+
+// A separator line: its two end points in twips of the window's client area, and nothing else.
+class LineControl : public ScaledControl {
+public:
+    LineControl(float x1, float y1, float x2, float y2, std::function<void()> changed)
+        : X1(x1), Y1(y1), X2(x2), Y2(y2), m_changed(std::move(changed)) {}
+
+    bool setX1(float value) override { return set(X1, value); }
+    bool setY1(float value) override { return set(Y1, value); }
+    bool setX2(float value) override { return set(X2, value); }
+    bool setY2(float value) override { return set(Y2, value); }
+
+    float X1;
+    float Y1;
+    float X2;
+    float Y2;
+
+private:
+    bool set(float& end, float value) {
+        end = value;
+        m_changed();
+        return true;
+    }
+
+    std::function<void()> m_changed;
+};
+
+} // namespace fambridge
