@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace fambridge {
 
@@ -68,6 +69,13 @@ std::optional<QString> QtFileDialogRunner::run(const FileDialogRequest& request,
         dialog.setFileMode((request.flags & DialogFlag::FileMustExist) ? QFileDialog::ExistingFile
                                                                        : QFileDialog::AnyFile);
     }
+    // The drives are where the user's files are, as far as the converters can see.
+    QList<QUrl> drives;
+    for (const QChar letter : m_fileSystem.driveMap().drives()) {
+        if (const auto root = m_fileSystem.driveMap().hostRoot(letter))
+            drives.append(QUrl::fromLocalFile(*root));
+    }
+    dialog.setSidebarUrls(drives);
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
     if (!request.fileName.isEmpty())
