@@ -5,6 +5,7 @@ fambridge_packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev fonts-dejavu-core
     libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool x11-utils
 )
 
 fambridge_install_packages() {
