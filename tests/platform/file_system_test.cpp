@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "file_size_limit.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -251,32 +253,6 @@ TEST(ReplaceFile, OntoAFolderFailsAndLeavesTheFolder) {
     EXPECT_EQ(drives.readHostFile(drives.host('C', QStringLiteral("Target/inside.txt"))), "kept");
 }
 
-// Makes every write past a size fail, as a full disk does, even for root, and restores the limit after.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        // Crossing the limit raises SIGXFSZ, which would end the test program instead of failing the write.
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = nullptr;
-    bool m_active = false;
-};
-
 class FailedReplace : public ::testing::TestWithParam<int> {};
 
 TEST_P(FailedReplace, KeepsTheOldContentAndLeavesNoTemporaryFile) {
@@ -287,7 +263,7 @@ TEST_P(FailedReplace, KeepsTheOldContentAndLeavesNoTemporaryFile) {
 
     Status replaced;
     {
-        FileSizeLimit limit(1024);
+        testing::FileSizeLimit limit(1024);
         ASSERT_TRUE(limit.active());
         replaced =
             fileSystem.replaceFile(QStringLiteral("C:\\Palm\\Famlore.ini"), QByteArray(GetParam(), 'x'));

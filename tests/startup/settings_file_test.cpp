@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "file_size_limit.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -235,39 +237,13 @@ TEST_F(SettingsFileTest, FolderInTheWayFailsNamingTheFileAndLeavesTheFolderAlone
     EXPECT_EQ(drives.readHostFile(folder + QStringLiteral("/keep.txt")), QByteArray("kept"));
 }
 
-// Lowers the file size limit of this process, so that writing more than a few bytes fails the way a full
-// disk does, while the existing file stays readable and in place; running as root does not lift it.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = nullptr;
-    bool m_active = false;
-};
-
 TEST_F(SettingsFileTest, FailedWriteNamesTheFileAndKeepsTheOldOne) {
     putIni(kPlainFile);
     state.UserFolder = QStringLiteral("D:\\Somewhere\\Else\\Entirely");
 
     Status written;
     {
-        FileSizeLimit limit(16);
+        testing::FileSizeLimit limit(16);
         ASSERT_TRUE(limit.active());
         written = WriteSettingsFile(drives.fileSystem(), state);
     }

@@ -50,8 +50,19 @@ protected:
 
     // Enters the application folder (relative to C:'s root), makes the windows and runs start-up.
     void start(const QString& appFolder = QStringLiteral("Conv")) {
+        enter(appFolder);
+        const Status started = runStartUp();
+        ASSERT_TRUE(started.ok()) << started.error().toStdString();
+    }
+
+    void enter(const QString& appFolder) {
         appHost = drives.makeFolder('C', appFolder);
         QDir::setCurrent(appHost);
+    }
+
+    // The windows are made after the test has laid out its drives, as the program makes them after
+    // reading the drive map.
+    Status runStartUp() {
         formPtr = std::make_unique<MainForm>(state, drives.fileSystem());
         dialogPtr = std::make_unique<BackupDialog>(state, drives.fileSystem(), *formPtr, formPtr.get());
         formPtr->setBackupDialog(dialogPtr.get());
@@ -60,8 +71,7 @@ protected:
         formPtr->SelectDialog.setRunner(std::move(answering));
         formPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
         dialogPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
-        const Status started = StartUp(state, drives.fileSystem(), *formPtr, *dialogPtr);
-        ASSERT_TRUE(started.ok()) << started.error().toStdString();
+        return StartUp(state, drives.fileSystem(), *formPtr, *dialogPtr);
     }
 
     MainForm& form() { return *formPtr; }
