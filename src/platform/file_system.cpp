@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -175,10 +176,15 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
             if (matcher.match(QLatin1String(dots)).hasMatch())
                 names.push_back(QLatin1String(dots));
     }
+    std::vector<const HostEntry*> matches;
     for (const HostEntry& entry : snapshot.value()->entries()) {
         if (!entry.isHidden() && maskAccepts(mask, entry.kind) && matcher.match(entry.name).hasMatch())
-            names.push_back(entry.name);
+            matches.push_back(&entry);
     }
+    std::sort(matches.begin(), matches.end(),
+              [](const HostEntry* a, const HostEntry* b) { return listingOrder(*a, *b); });
+    for (const HostEntry* entry : matches)
+        names.push_back(entry->name);
     return names;
 }
 
@@ -235,11 +241,17 @@ Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder
     if (!snapshot)
         return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
 
-    std::vector<FolderEntry> entries;
+    std::vector<const HostEntry*> visible;
     for (const HostEntry& entry : snapshot.value()->entries()) {
         if (!entry.isHidden() && entry.kind != EntryKind::Other)
-            entries.push_back({entry.name, entry.kind == EntryKind::Folder});
+            visible.push_back(&entry);
     }
+    std::sort(visible.begin(), visible.end(),
+              [](const HostEntry* a, const HostEntry* b) { return listingOrder(*a, *b); });
+    std::vector<FolderEntry> entries;
+    entries.reserve(visible.size());
+    for (const HostEntry* entry : visible)
+        entries.push_back({entry->name, entry->kind == EntryKind::Folder});
     return entries;
 }
 

@@ -109,13 +109,13 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
     if (errno != 0)
         return Failure{describeErrno(errno)};
 
-    std::sort(snapshot->m_entries.begin(), snapshot->m_entries.end(),
-              [](const HostEntry& a, const HostEntry& b) {
-                  if (a.folded != b.folded)
-                      return a.folded < b.folded;
-                  return a.name < b.name;
-              });
     return std::shared_ptr<const FolderSnapshot>(std::move(snapshot));
+}
+
+bool listingOrder(const HostEntry& a, const HostEntry& b) {
+    if (a.folded != b.folded)
+        return a.folded < b.folded;
+    return a.name < b.name;
 }
 
 const HostEntry* FolderSnapshot::find(const QString& name) const {
@@ -124,9 +124,12 @@ const HostEntry* FolderSnapshot::find(const QString& name) const {
         m_folded.reserve(qsizetype(m_entries.size()));
         for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
             m_exact.insert(m_entries[i].name, i);
-            // Sorted order puts the first of several case-variants first; keep that one.
-            if (!m_folded.contains(m_entries[i].folded))
+            // Of several spellings that differ only in letter case, the one a listing gives first wins.
+            auto existing = m_folded.find(m_entries[i].folded);
+            if (existing == m_folded.end())
                 m_folded.insert(m_entries[i].folded, i);
+            else if (listingOrder(m_entries[i], m_entries[*existing]))
+                *existing = i;
         }
         m_indexed = true;
     }

@@ -24,7 +24,12 @@ struct HostEntry {
     bool isHidden() const { return name.startsWith(QLatin1Char('.')); }
 };
 
-// One reading of a host folder: every entry but "." and "..", in a stable case-insensitive order.
+// The order in which listings give names: case-insensitive, and stable between spellings that differ
+// only in letter case.
+bool listingOrder(const HostEntry& a, const HostEntry& b);
+
+// One reading of a host folder: every entry but "." and "..", in the order the host gave them. Sorting
+// is left to whoever lists, so that it costs only what a listing returns and look-ups never pay for it.
 class FolderSnapshot {
 public:
     static Result<std::shared_ptr<const FolderSnapshot>> read(const QString& hostFolder);
