@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,7 +79,14 @@ Result<DosPath> FileSystem::parse(const QString& dosPath) const {
 }
 
 Result<QString> FileSystem::currentDirectory() const {
-    return m_driveMap.toDos(QDir::currentPath());
+    const QString current = QDir::currentPath();
+    // A folder whose name is no text in the host's encoding decodes to another name, which leads to
+    // another folder or none: its settings file would be passed over and saved elsewhere.
+    const std::unique_ptr<char, decltype(&std::free)> raw(::getcwd(nullptr, 0), &std::free);
+    if (raw && QFile::encodeName(current) != QByteArray(raw.get()))
+        return Failure{QStringLiteral("The folder %1 has a name that is not valid text on this system.")
+                           .arg(QString::fromLocal8Bit(raw.get()))};
+    return m_driveMap.toDos(current);
 }
 
 const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch) {

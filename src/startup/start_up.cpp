@@ -15,6 +15,9 @@ void SetDefaults(AppState& state, platform::FileSystem& fileSystem, MainFormCont
 
 Status StartUp(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                BackupDialogControls& backupDialog) {
+    // The settings file, discovery, the database list and the dialog's folder list look at the same few
+    // folders; one reading of each serves the whole start-up.
+    const auto snapshot = fileSystem.snapshotScope();
     state.DriveSpec = QStringLiteral("C:");
     const auto current = fileSystem.currentDirectory();
     if (!current)

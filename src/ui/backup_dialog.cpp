@@ -14,6 +14,8 @@ namespace {
 constexpr int kDesignClientWidth = 6030;
 constexpr int kDesignClientHeight = 3900;
 constexpr int kPathRole = Qt::UserRole;
+// Whether an entry is the open folder or one of its ancestors, which show an open folder icon.
+constexpr int kOpenRole = Qt::UserRole + 1;
 } // namespace
 
 FolderList::FolderList(platform::FileSystem& fileSystem, QWidget* parent)
@@ -38,30 +40,44 @@ Status FolderList::setPath(const QString& path) {
 
     m_path = target;
     clear();
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QString indentStep = QStringLiteral("   ");
     platform::DosPath ancestor = target;
     ancestor.components.clear();
-    auto* rootItem = new QListWidgetItem(openIcon, ancestor.toString(), this);
+    auto* rootItem = new QListWidgetItem(ancestor.toString(), this);
     rootItem->setData(kPathRole, ancestor.toString());
+    rootItem->setData(kOpenRole, true);
     QString indent;
     for (const QString& component : target.components) {
         indent += indentStep;
         ancestor = ancestor.child(component);
-        auto* item = new QListWidgetItem(openIcon, indent + component, this);
+        auto* item = new QListWidgetItem(indent + component, this);
         item->setData(kPathRole, ancestor.toString());
+        item->setData(kOpenRole, true);
     }
     QListWidgetItem* openItem = item(count() - 1);
     indent += indentStep;
     for (const platform::FolderEntry& entry : *entries) {
         if (!entry.isFolder)
             continue;
-        auto* item = new QListWidgetItem(closedIcon, indent + entry.name, this);
+        auto* item = new QListWidgetItem(indent + entry.name, this);
         item->setData(kPathRole, target.child(entry.name).toString());
     }
     setCurrentItem(openItem);
+    if (isVisible())
+        showIcons();
     return {};
+}
+
+void FolderList::showEvent(QShowEvent* event) {
+    showIcons();
+    QListWidget::showEvent(event);
+}
+
+void FolderList::showIcons() {
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    for (int i = 0; i < count(); ++i)
+        item(i)->setIcon(item(i)->data(kOpenRole).toBool() ? openIcon : closedIcon);
 }
 
 void FolderList::open(QListWidgetItem* item) {

@@ -35,9 +35,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void open(QListWidgetItem* item);
+    // The icons come from the icon theme, whose first look-up costs more start-up time than all else the
+    // hidden dialog does; a list that nobody sees yet goes without them until it is shown.
+    void showIcons();
 
     platform::FileSystem& m_fileSystem;
     platform::DosPath m_path;
