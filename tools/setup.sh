@@ -6,7 +6,7 @@ fambridge_packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils
-    clang libclang-rt-14-dev libxcb1-dev libx11-dev strace
+    clang libclang-rt-14-dev libxcb1-dev libxcb-damage0-dev libx11-dev strace
 )
 
 fambridge_install_packages() {
