@@ -1,8 +1,9 @@
 #include "file_system.h"
 
+#include "platform/wildcard.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -25,24 +26,6 @@ bool maskAccepts(ListMask mask, EntryKind kind) {
     if (kind == EntryKind::File)
         return true;
     return kind == EntryKind::Folder && mask == ListMask::Directory;
-}
-
-QRegularExpression wildcardExpression(QString pattern) {
-    // Windows reads "*.*" as "every name", dot or not.
-    if (pattern == QLatin1String("*.*"))
-        pattern = QStringLiteral("*");
-    // Brackets are ordinary characters in a Windows pattern, not a character class.
-    QString escaped;
-    for (const QChar c : pattern) {
-        if (c == QLatin1Char('['))
-            escaped += QStringLiteral("[[]");
-        else if (c == QLatin1Char(']'))
-            escaped += QStringLiteral("[]]");
-        else
-            escaped += c;
-    }
-    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(escaped),
-                              QRegularExpression::CaseInsensitiveOption);
 }
 
 } // namespace
@@ -179,15 +162,14 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
     const auto snapshot = m_cache.read(resolvedFolder->host);
     if (!snapshot)
         return names;
-    const QRegularExpression matcher = wildcardExpression(pattern);
     if (mask == ListMask::Directory && !folder.isRoot()) {
-        for (const char* dots : {".", ".."})
-            if (matcher.match(QLatin1String(dots)).hasMatch())
-                names.push_back(QLatin1String(dots));
+        for (const QStringView dots : {u".", u".."})
+            if (matchesWildcard(pattern, dots))
+                names.push_back(dots.toString());
     }
     std::vector<const HostEntry*> matches;
     for (const HostEntry& entry : snapshot.value()->entries()) {
-        if (!entry.isHidden() && maskAccepts(mask, entry.kind) && matcher.match(entry.name).hasMatch())
+        if (!entry.isHidden() && maskAccepts(mask, entry.kind) && matchesWildcard(pattern, entry.name))
             matches.push_back(&entry);
     }
     std::sort(matches.begin(), matches.end(),
