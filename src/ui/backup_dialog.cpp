@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <utility>
+
 namespace fambridge {
 
 namespace {
@@ -200,6 +202,45 @@ void BackupDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+DeferredBackupDialog::DeferredBackupDialog(AppState& state, platform::FileSystem& fileSystem,
+                                           MainFormControls& mainForm, QWidget* parent)
+    : m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm), m_parent(parent) {}
+
+// The dialog is a child window of the main window, which outlives this object in every owner; deleting it
+// here takes it off the parent's children first.
+DeferredBackupDialog::~DeferredBackupDialog() = default;
+
+void DeferredBackupDialog::setDrive(const QString& drive) {
+    if (m_dialog)
+        m_dialog->setDrive(drive);
+    else
+        m_pending.push_back([drive](BackupDialog& dialog) { dialog.setDrive(drive); });
+}
+
+void DeferredBackupDialog::setPath(const QString& path) {
+    if (m_dialog)
+        m_dialog->setPath(path);
+    else
+        m_pending.push_back([path](BackupDialog& dialog) { dialog.setPath(path); });
+}
+
+void DeferredBackupDialog::setWarningHandler(std::function<void(const QString&)> warn) {
+    m_warn = warn;
+    if (m_dialog)
+        m_dialog->setWarningHandler(std::move(warn));
+}
+
+BackupDialog& DeferredBackupDialog::dialog() {
+    if (!m_dialog) {
+        m_dialog = std::make_unique<BackupDialog>(m_state, m_fileSystem, m_mainForm, m_parent);
+        if (m_warn)
+            m_dialog->setWarningHandler(m_warn);
+        for (const auto& call : std::exchange(m_pending, {}))
+            call(*m_dialog);
+    }
+    return *m_dialog;
 }
 
 } // namespace fambridge

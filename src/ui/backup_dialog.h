@@ -10,6 +10,8 @@
 #include <QListWidget>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QPushButton;
 
@@ -95,6 +97,35 @@ private:
     platform::FileSystem& m_fileSystem;
     MainFormControls& m_mainForm;
     std::function<void(const QString&)> m_warn;
+};
+
+// The user folder dialog as start-up and the main window see it. Start-up only tells the dialog which
+// drive and folder to show; the dialog itself is built when it is first needed and then given them, in
+// the order start-up gave them. Its folder list, the reading of that folder and the item view code cost
+// start-up time and memory that a user who never changes the user folder would pay for nothing, and a
+// drive that cannot be read is reported when the user opens the dialog, not before the main window shows.
+class DeferredBackupDialog : public BackupDialogControls {
+public:
+    DeferredBackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
+                         QWidget* parent = nullptr);
+    ~DeferredBackupDialog() override;
+
+    void setDrive(const QString& drive) override;
+    void setPath(const QString& path) override;
+    void setWarningHandler(std::function<void(const QString&)> warn);
+
+    // Builds the dialog on the first call.
+    BackupDialog& dialog();
+    bool isBuilt() const { return m_dialog != nullptr; }
+
+private:
+    AppState& m_state;
+    platform::FileSystem& m_fileSystem;
+    MainFormControls& m_mainForm;
+    QWidget* m_parent;
+    std::function<void(const QString&)> m_warn;
+    std::vector<std::function<void(BackupDialog&)>> m_pending;
+    std::unique_ptr<BackupDialog> m_dialog;
 };
 
 } // namespace fambridge

@@ -1,6 +1,7 @@
 #include "ui/main_form.h"
 
 #include "startup/settings_file.h"
+#include "ui/backup_dialog.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -341,7 +342,7 @@ void MainForm::startConverter(const QString& name, const QStringList& arguments)
 
 void MainForm::BrowseS_Click(qint16) {
     if (m_backupDialog)
-        m_backupDialog->exec();
+        m_backupDialog->dialog().exec();
 }
 
 void MainForm::DBList_Click() {

@@ -22,6 +22,8 @@ class QPushButton;
 
 namespace fambridge {
 
+class DeferredBackupDialog;
+
 // The program's main window: which GED file is imported, which one is exported to, from which Palm
 // database, and which Palm user folder is in use. Its handlers read controls, call logic, write controls.
 class MainForm : public QWidget, public MainFormControls, public MainFormLayout {
@@ -33,7 +35,7 @@ public:
              std::optional<ScreenMetrics> screen = std::nullopt, QWidget* parent = nullptr);
 
     // The user folder dialog that BrowseS opens; it lives as long as the window.
-    void setBackupDialog(QDialog* dialog) { m_backupDialog = dialog; }
+    void setBackupDialog(DeferredBackupDialog* dialog) { m_backupDialog = dialog; }
     // Where warnings go; tests read them instead of a modal message box.
     void setWarningHandler(std::function<void(const QString&)> warn);
 
@@ -115,7 +117,7 @@ private:
     AppState& m_state;
     platform::FileSystem& m_fileSystem;
     platform::ProgramLauncher m_launcher;
-    QDialog* m_backupDialog = nullptr;
+    DeferredBackupDialog* m_backupDialog = nullptr;
     std::function<void(const QString&)> m_warn;
     double m_twipsPerPixel = 15.0;
 

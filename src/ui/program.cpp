@@ -26,7 +26,7 @@ int Main() {
     platform::FileSystem fileSystem(std::move(driveMap).value());
     AppState state;
     MainForm mainForm(state, fileSystem);
-    BackupDialog backupDialog(state, fileSystem, mainForm, &mainForm);
+    DeferredBackupDialog backupDialog(state, fileSystem, mainForm, &mainForm);
     mainForm.setBackupDialog(&backupDialog);
 
     const Status started = StartUp(state, fileSystem, mainForm, backupDialog);

@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UserFolderVanishing,
                                                          'D', "D:\\PALM\\Owner"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FolderFaults, SavedUserFolderOnADanglingDriveIsReportedAndTheDialogStaysUsable) {
+TEST_F(FolderFaults, SavedUserFolderOnADanglingDriveIsReportedWhenTheDialogOpensAndTheDialogStaysUsable) {
     drives.makeFile('C', "PALM/User1/BACKUP/FamilyP.PDB");
     drives.makeFile('C', "PALM/User1/BACKUP/FamilyE.PDB");
     drives.makeFile('C', "Gen/tree.ged");
@@ -107,9 +107,11 @@ TEST_F(FolderFaults, SavedUserFolderOnADanglingDriveIsReportedAndTheDialogStaysU
     EXPECT_EQ(state.DriveSpec, "D:");
     EXPECT_EQ(state.ImportFile, "C:\\Gen\\tree.ged");
     EXPECT_TRUE(form().Import(0)->isEnabled());
+    EXPECT_TRUE(warnings.isEmpty()) << "the main window must show before anything about the dialog's drive";
+
+    EXPECT_EQ(dialog().BackupDrive->Drive(), "c:");
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains("D:")) << warnings[0].toStdString();
-    EXPECT_EQ(dialog().BackupDrive->Drive(), "c:");
 
     // Choosing the drive again tells the user again and leaves the dialog where it was.
     const QString shown = dialog().BackupDir->Path();

@@ -140,8 +140,9 @@ TEST_F(BackupDialogTest, OkWithoutChangesStillRebuildsTheList) {
     EXPECT_EQ(databases(), QStringList({"Family", "New"}));
 }
 
-TEST_F(BackupDialogTest, BrowseSOpensTheDialogModallyWithTheLastDriveAndFolder) {
+TEST_F(BackupDialogTest, BrowseSBuildsTheDialogAndOpensItModallyWithTheLastDriveAndFolder) {
     start();
+    ASSERT_FALSE(dialogPtr->isBuilt()) << "start-up must not build a dialog nobody has opened yet";
     QString shownPath;
     QTimer::singleShot(0, [&] {
         shownPath = dialog().BackupDir->Path();

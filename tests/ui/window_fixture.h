@@ -64,7 +64,8 @@ protected:
     // reading the drive map.
     Status runStartUp() {
         formPtr = std::make_unique<MainForm>(state, drives.fileSystem());
-        dialogPtr = std::make_unique<BackupDialog>(state, drives.fileSystem(), *formPtr, formPtr.get());
+        dialogPtr =
+            std::make_unique<DeferredBackupDialog>(state, drives.fileSystem(), *formPtr, formPtr.get());
         formPtr->setBackupDialog(dialogPtr.get());
         auto answering = std::make_unique<AnsweringRunner>();
         runner = answering.get();
@@ -75,7 +76,8 @@ protected:
     }
 
     MainForm& form() { return *formPtr; }
-    BackupDialog& dialog() { return *dialogPtr; }
+    // The user folder dialog, built now if start-up has not needed it yet.
+    BackupDialog& dialog() { return dialogPtr->dialog(); }
 
     TempDrives drives;
     AppState state;
@@ -83,7 +85,7 @@ protected:
     AnsweringRunner* runner = nullptr;
     QStringList warnings;
     std::unique_ptr<MainForm> formPtr;
-    std::unique_ptr<BackupDialog> dialogPtr;
+    std::unique_ptr<DeferredBackupDialog> dialogPtr;
 
 private:
     QString m_savedFolder;
