@@ -44,18 +44,20 @@ std::optional<QStringList> componentsBelow(const QString& root, const QString& p
 
 } // namespace
 
-QString DriveMap::locatePrefix(const QProcessEnvironment& environment) {
-    const QString own = environment.value(QStringLiteral("FAMBRIDGE_PREFIX"));
+QString DriveMap::locatePrefix(const Environment& environment) {
+    const QString own = environment("FAMBRIDGE_PREFIX");
     if (!own.isEmpty())
         return own;
-    const QString wine = environment.value(QStringLiteral("WINEPREFIX"));
+    const QString wine = environment("WINEPREFIX");
     if (!wine.isEmpty())
         return wine;
-    const QString home = environment.value(QStringLiteral("HOME"), QDir::homePath());
+    QString home = environment("HOME");
+    if (home.isEmpty())
+        home = QDir::homePath();
     const QString dotWine = home + QStringLiteral("/.wine");
     if (QFileInfo(dotWine + QStringLiteral("/dosdevices")).isDir())
         return dotWine;
-    QString data = environment.value(QStringLiteral("XDG_DATA_HOME"));
+    QString data = environment("XDG_DATA_HOME");
     if (data.isEmpty())
         data = home + QStringLiteral("/.local/share");
     return data + QStringLiteral("/fambridge");

@@ -4,9 +4,9 @@
 
 #include <QChar>
 #include <QList>
-#include <QProcessEnvironment>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -16,8 +16,10 @@ namespace fambridge::platform {
 // symbolic link <prefix>/dosdevices/c: pointing at a host folder, so that a user's Wine set-up just works.
 class DriveMap {
 public:
+    // The value of an environment variable, empty when it is not set.
+    using Environment = std::function<QString(const char* name)>;
     // FAMBRIDGE_PREFIX, else WINEPREFIX, else ~/.wine when it has drives, else our own data folder.
-    static QString locatePrefix(const QProcessEnvironment& environment);
+    static QString locatePrefix(const Environment& environment);
     // Reads the drive links, first creating C: (-> ../drive_c) and Z: (-> /) when the prefix has none.
     static Result<DriveMap> open(const QString& prefix);
 

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QProcessEnvironment>
 
 namespace fambridge {
 
@@ -17,8 +16,8 @@ const QString kCaption = QStringLiteral("Famlore Conversion Utility");
 }
 
 int Main() {
-    auto driveMap =
-        platform::DriveMap::open(platform::DriveMap::locatePrefix(QProcessEnvironment::systemEnvironment()));
+    auto driveMap = platform::DriveMap::open(
+        platform::DriveMap::locatePrefix([](const char* name) { return qEnvironmentVariable(name); }));
     if (!driveMap) {
         QMessageBox::critical(nullptr, kCaption, driveMap.error());
         return 1;
