@@ -2,6 +2,7 @@
 
 #include "startup/settings_file.h"
 #include "ui/backup_dialog.h"
+#include "ui/drop_down_list.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -43,7 +44,7 @@ MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, std::optio
     m_controls.push_back(&Line1);
     QPushButton* exportButton = addButton(Export, 1, QStringLiteral("Export"), 240, 1050, 975, 375);
     addLabel(FromDB, 1, QStringLiteral("From Database:"), 1440, 1170, 1575, 255);
-    DBList = new QComboBox(this);
+    DBList = new DropDownList(this);
     addControl(DBList, 3240, 1080, 3375, 315, true);
     addLabel(ToGED, 1, QStringLiteral("To GED File:"), 1440, 1680, 1575, 255);
     addLabel(ToFilename, 0, QString(), 3240, 1680, 6700, 255);

@@ -1,6 +1,7 @@
 #include "temp_drives.h"
 #include "ui/main_form.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -176,6 +177,30 @@ TEST(MainFormLayoutTest, LoadingOnALargerScreenScalesControlsFontsAndLinesBefore
     // The outer frame was scaled, so the client area grows by the factor and a little of the frame.
     EXPECT_NEAR(form.width(), 764 * 1.28 + 6 * 0.28, 1.0);
     EXPECT_NEAR(form.height(), 254 * 1.28 + 25 * 0.28, 1.0);
+}
+
+// The list part of the drop-down list is made only when it first drops down, after the scaler has set
+// the list's font; it must still show that font, and follow the list's font from then on.
+TEST(MainFormLayoutTest, DatabaseListDropsDownInItsScaledFontAndFollowsLaterChanges) {
+    testing::TempDrives drives;
+    AppState state;
+    MainForm form(state, drives.fileSystem(), ScreenMetrics{15, 15, 1024 * 15, 768 * 15});
+    form.addDBListItem("Family");
+    form.addDBListItem("Smith");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    form.DBList->showPopup();
+    const QAbstractItemView* list = form.DBList->view();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FLOAT_EQ(float(list->font().pointSizeF()), 8 * 1.28f);
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    form.DBList->hidePopup();
+
+    QFont larger = form.DBList->font();
+    larger.setPointSizeF(14);
+    form.DBList->setFont(larger);
+    EXPECT_FLOAT_EQ(float(list->font().pointSizeF()), 14);
 }
 
 TEST(MainFormLayoutTest, ShowingTheWindowOnlyArmsTheResizeHandling) {
