@@ -1,35 +1,30 @@
 #pragma once
 
+#include "platform/result.h"
 #include "qt_printers.h"
 
-#include <QByteArray>
-#include <QChar>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
-#include <initializer_list>
 #include <stdexcept>
 #include <vector>
 
 namespace fambridge::testing {
 
-// Test tables hold UTF-8 literals; this is the one place they become Qt strings.
-inline QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-inline std::vector<QString> texts(const std::vector<const char*>& utf8) {
-    std::vector<QString> result;
-    for (const char* item : utf8)
-        result.push_back(text(item));
-    return result;
-}
-
-// A string result for comparison: its value, or its error marked as such, so that a failed call shows why.
+// A result for comparison: its value, or its error marked as such, so that a failed call shows why.
 template <typename R> QString valueOrError(const R& result) {
     return result ? QString(*result) : QStringLiteral("error: ") + result.error();
+}
+
+inline QString outcome(const Status& status) {
+    return status ? QStringLiteral("ok") : QStringLiteral("error: ") + status.error();
+}
+
+// Names in one string, so that a table row states a whole listing and a failure shows all of it.
+inline QString joined(const std::vector<QString>& names) {
+    return QStringList(names.begin(), names.end()).join(QLatin1Char('|'));
 }
 
 // Every name in a host folder, hidden ones included, in the host's own byte order: what is really there.
@@ -38,9 +33,9 @@ inline QStringList hostNames(const QString& folder) {
                                   QDir::Name);
 }
 
-// Sets the process's current folder for one test and restores the old one, so that a test of relative
-// paths sees a folder it chose and the tests after it see the folder they started in. Declare it after the
-// TempDrives it points into, so the folder is left before it is removed.
+// Sets the process's current folder for one test and restores the old one, so that the tests after it see
+// the folder they started in. Declare it after the TempDrives it points into, so the folder is left before
+// it is removed.
 class CurrentFolderGuard {
 public:
     explicit CurrentFolderGuard(const QString& folder) : m_saved(QDir::currentPath()) {
@@ -55,8 +50,8 @@ private:
     QString m_saved;
 };
 
-// Points a drive letter of a prefix at any host folder, replacing the link it had. A FileSystem or DriveMap
-// opened before does not see the change.
+// Points a drive letter of a prefix at any host folder. A FileSystem or DriveMap opened before does not see
+// the change.
 inline void linkDrive(const QString& prefix, QChar letter, const QString& target) {
     const QString link = prefix + QStringLiteral("/dosdevices/") + letter.toLower() + QLatin1Char(':');
     QFile::remove(link);
