@@ -3,9 +3,10 @@
 #include "layout/control_model.h"
 #include "layout/layout_outcome.h"
 
+#include <array>
 #include <functional>
+#include <iomanip>
 #include <map>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,18 +15,33 @@
 namespace fambridge {
 
 // Lets a failed EXPECT_EQ on an outcome name the step and the fault.
-void PrintTo(const LayoutFailure& failure, std::ostream* out);
+inline void PrintTo(const LayoutFailure& failure, std::ostream* out) {
+    *out << describe(failure).toStdString();
+}
 
 namespace testing {
 
-// A control that has exactly the properties given a value; one without a value is lacking, as a line
-// lacks them all.
+// Left, Top, Width, Height of a control or the frame, or X1, Y1, X2, Y2 of a line; nullopt where lacking.
+struct Lengths {
+    std::optional<float> a, b, c, d;
+    bool operator==(const Lengths&) const = default;
+};
+
+// Nine digits, so that neighbouring floats such as 307.2f and 307.19998f print differently.
+inline void PrintTo(const Lengths& lengths, std::ostream* out) {
+    *out << std::setprecision(9);
+    for (const std::optional<float>& length : {lengths.a, lengths.b, lengths.c, lengths.d}) {
+        if (length)
+            *out << *length << ' ';
+        else
+            *out << "none ";
+    }
+}
+
+// A control that has exactly the properties given a value: a box has the four lengths and a font size, a
+// line only its end points, the window's frame only the four lengths.
 struct FakeControl : ScaledControl {
-    std::optional<float> left;
-    std::optional<float> top;
-    std::optional<float> width;
-    std::optional<float> height;
-    std::optional<float> fontSize;
+    std::optional<float> left, top, width, height, fontSize, x1, y1, x2, y2;
     bool comboBox = false;
     bool hasMove = true;
     // The property exists but turns every value down.
@@ -42,111 +58,143 @@ struct FakeControl : ScaledControl {
     bool setTop(float value) override { return assign(top, value); }
     bool setWidth(float value) override { return assign(width, value); }
     bool setFontSize(float value) override { return !refusesFontSize && assign(fontSize, value); }
-    bool Move(float newLeft, float newTop, float newWidth, float newHeight) override;
+    bool setX1(float value) override { return assign(x1, value); }
+    bool setY1(float value) override { return assign(y1, value); }
+    bool setX2(float value) override { return assign(x2, value); }
+    bool setY2(float value) override { return assign(y2, value); }
+    bool Move(float newLeft, float newTop, float newWidth, float newHeight) override {
+        if (!hasMove || !left || !top || !width || !height)
+            return false;
+        left = newLeft;
+        top = newTop;
+        width = newWidth;
+        height = newHeight;
+        ++moves;
+        return true;
+    }
 
-    bool operator==(const FakeControl& other) const;
+    Lengths lengths() const { return {left, top, width, height}; }
+    Lengths ends() const { return {x1, y1, x2, y2}; }
+    std::array<std::optional<float>, 9> all() const {
+        return {left, top, width, height, fontSize, x1, y1, x2, y2};
+    }
 
 private:
-    static bool assign(std::optional<float>& property, float value);
-};
-
-struct FakeLine : ScaledControl {
-    FakeLine(float x1, float y1, float x2, float y2) : X1(x1), Y1(y1), X2(x2), Y2(y2) {}
-
-    float X1;
-    float Y1;
-    float X2;
-    float Y2;
-
-    bool setX1(float value) override { return X1 = value, true; }
-    bool setY1(float value) override { return Y1 = value, true; }
-    bool setX2(float value) override { return X2 = value, true; }
-    bool setY2(float value) override { return Y2 = value, true; }
-
-    bool operator==(const FakeLine& other) const {
-        return X1 == other.X1 && Y1 == other.Y1 && X2 == other.X2 && Y2 == other.Y2;
+    static bool assign(std::optional<float>& property, float value) {
+        if (property)
+            property = value;
+        return property.has_value();
     }
 };
 
-// Whether a control takes part in the window's control order or is only reachable by name.
-enum class Listing { Listed, Unlisted };
+inline FakeControl box(float left, float top, float width, float height, std::optional<float> fontSize = 8) {
+    FakeControl control;
+    control.left = left;
+    control.top = top;
+    control.width = width;
+    control.height = height;
+    control.fontSize = fontSize;
+    return control;
+}
 
-// An in-memory main window. Controls are found by their names as the design table writes them
+inline FakeControl line(float x1, float y1, float x2, float y2) {
+    FakeControl control;
+    control.x1 = x1;
+    control.y1 = y1;
+    control.x2 = x2;
+    control.y2 = y2;
+    return control;
+}
+
+// An in-memory main window whose controls are found by the names the design table gives them
 // ("Import(0)", "DBList", "Line1").
-// A window's outer frame in twips; a length without a value is one the window does not report.
-struct Frame {
-    std::optional<float> left;
-    std::optional<float> top;
-    std::optional<float> width;
-    std::optional<float> height;
-
-    bool operator==(const Frame&) const = default;
-};
-
-void PrintTo(const Frame& frame, std::ostream* out);
-
 class FakeMainForm : public MainFormLayout {
 public:
-    Frame frame;
-    bool hasMove = true;
-    int moves = 0;
+    FakeControl frame;
     // Applied to the width and height that Move asks for, as a window manager keeping the frame on whole
     // pixels would.
     std::function<float(float)> frameSnap = [](float length) { return length; };
 
-    FakeControl& addControl(const std::string& name, FakeControl control, Listing listing = Listing::Listed);
-    FakeLine& addLine(const std::string& name, FakeLine line, Listing listing = Listing::Listed);
-
-    // The control stays in the control order but can no longer be reached by name.
-    void forgetName(const std::string& name) { m_controls.erase(name); }
-
-    FakeControl& at(const std::string& name) { return *m_controls.at(name); }
-    FakeLine& lineAt(const std::string& name) { return *m_lines.at(name); }
+    // An unlisted control is reachable by name but not seen by the control loop.
+    void add(const std::string& name, FakeControl control, bool listed = true) {
+        m_named[name] = std::move(control);
+        if (listed)
+            m_order.push_back(name);
+    }
+    void remove(const std::string& name) {
+        m_named.erase(name);
+        std::erase(m_order, name);
+    }
+    FakeControl& at(const std::string& name) { return m_named.at(name); }
 
     int controlCount() const override { return int(m_order.size()); }
-    ScaledControl& control(int index) override { return *m_order.at(std::size_t(index)); }
+    ScaledControl& control(int index) override { return m_named.at(m_order.at(std::size_t(index))); }
     std::optional<float> Left() const override { return frame.left; }
     std::optional<float> Top() const override { return frame.top; }
     std::optional<float> Width() const override { return frame.width; }
     std::optional<float> Height() const override { return frame.height; }
-    bool Move(float newLeft, float newTop, float newWidth, float newHeight) override;
-    ScaledControl* button(ButtonArray array, int index) override;
-    ScaledControl* line(SeparatorLine which) override;
+    bool Move(float newLeft, float newTop, float newWidth, float newHeight) override {
+        return frame.Move(newLeft, newTop, frameSnap(newWidth), frameSnap(newHeight));
+    }
+    ScaledControl* button(ButtonArray array, int index) override {
+        static const std::map<ButtonArray, std::string> names = {{ButtonArray::Import, "Import"},
+                                                                 {ButtonArray::Export, "Export"},
+                                                                 {ButtonArray::BrowseE, "BrowseE"},
+                                                                 {ButtonArray::BrowseS, "BrowseS"},
+                                                                 {ButtonArray::Exit, "Exit"}};
+        return find(names.at(array) + "(" + std::to_string(index) + ")");
+    }
+    ScaledControl* line(SeparatorLine which) override {
+        static const std::map<SeparatorLine, std::string> names = {{SeparatorLine::Line1, "Line1"},
+                                                                   {SeparatorLine::Line2, "Line2"},
+                                                                   {SeparatorLine::Line3, "Line3"}};
+        return find(names.at(which));
+    }
 
     // Everything the scaler may change, for "nothing changed" comparisons.
-    struct Snapshot {
-        Frame frame;
-        std::map<std::string, FakeControl> controls;
-        std::map<std::string, FakeLine> lines;
-        bool operator==(const Snapshot&) const = default;
-    };
-    Snapshot snapshot() const;
+    std::map<std::string, std::array<std::optional<float>, 9>> snapshot() const {
+        std::map<std::string, std::array<std::optional<float>, 9>> values{{"(frame)", frame.all()}};
+        for (const auto& [name, control] : m_named)
+            values.emplace(name, control.all());
+        return values;
+    }
 
 private:
-    std::vector<std::unique_ptr<ScaledControl>> m_owned;
-    std::vector<ScaledControl*> m_order;
-    std::map<std::string, FakeControl*> m_controls;
-    std::map<std::string, FakeLine*> m_lines;
-};
+    FakeControl* find(const std::string& name) {
+        const auto found = m_named.find(name);
+        return found == m_named.end() ? nullptr : &found->second;
+    }
 
-// A control with all four lengths and a font size, as a button or a label has.
-FakeControl boxControl(float left, float top, float width, float height, float fontSize = 8);
+    std::map<std::string, FakeControl> m_named;
+    std::vector<std::string> m_order;
+};
 
 // The outer frame of the main window at design size: 11580 x 4215 twips at (1200, 900) around the
 // 11460 x 3810 client area.
-constexpr Frame kDesignFrame{1200, 900, 11580, 4215};
+inline const Lengths kDesignFrame{1200, 900, 11580, 4215};
 
-// The main window at its design geometry, every control in the design table's order, all fonts 8 points.
-// The file dialog has a place but no size and no font, so it is never moved.
-FakeMainForm designMainForm();
-
-// MainForm's frame at design size with the five buttons and the three lines at their design places, all
-// reachable by name only: a window without controls for the control loop.
-FakeMainForm unlistedMainForm();
-
-// A window whose only listed control has all lengths and the font size 1, so that after one scaling they
-// read kx, ky, kx, ky and kf; the lines and the buttons are reachable by name only.
-FakeMainForm probeMainForm();
+// The main window at its design geometry in the design table's order, fonts 8 points: every control the
+// separators need, plus the database list and the file dialog, which has a place but no size and no font.
+// Unlisted, the control loop sees none of them while the separators still find theirs.
+inline FakeMainForm designMainForm(bool listed = true) {
+    FakeMainForm form;
+    form.frame = box(1200, 900, 11580, 4215, std::nullopt);
+    FakeControl dbList = box(3240, 1080, 3375, 315);
+    dbList.comboBox = true;
+    FakeControl dialog;
+    dialog.left = 9480;
+    dialog.top = 3240;
+    const std::pair<const char*, FakeControl> design[] = {
+        {"Import(0)", box(240, 240, 975, 375)},      {"Line1", line(120, 840, 12720, 840)},
+        {"Export(1)", box(240, 1050, 975, 375)},     {"DBList", dbList},
+        {"BrowseE(0)", box(10185, 1560, 1095, 375)}, {"Line2", line(120, 2160, 12720, 2160)},
+        {"BrowseS(2)", box(10185, 2400, 1095, 375)}, {"Line3", line(12720, 3000, 120, 3000)},
+        {"Exit(1)", box(240, 3240, 975, 375)},       {"SelectDialog", dialog},
+    };
+    for (const auto& [name, control] : design)
+        form.add(name, control, listed);
+    return form;
+}
 
 } // namespace testing
 } // namespace fambridge

@@ -1,203 +1,119 @@
 #include "palm/database_list.h"
+#include "palm_fixture.h"
 #include "qt_printers.h"
-#include "recording_form.h"
-#include "temp_drives.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace fambridge {
 namespace {
 
+using testing::words;
+
 const QString kUserFolder = QStringLiteral("C:\\PALM\\Owner");
 
-class DatabaseListTest : public ::testing::Test {
-protected:
-    DatabaseListTest() {
-        state.UserFolder = kUserFolder;
-        // As an earlier refresh or a click may have left them, so that every call must set them itself.
+// The BACKUP folder of kUserFolder holding the names, which are separated by blanks; a name ending in '/'
+// is a folder.
+QStringList inBackup(const char* names) {
+    QStringList entries{QStringLiteral("PALM/Owner/BACKUP/")};
+    for (const QString& name : words(names))
+        entries.push_back(QStringLiteral("PALM/Owner/BACKUP/") + name);
+    return entries;
+}
+
+// One refresh on a drive C: holding the given entries. The window starts as an earlier refresh may have
+// left it, so that the refresh must set the list and both buttons itself.
+struct Refresh {
+    Refresh(const QStringList& drive, const QString& userFolder, const QString& databaseName) {
+        testing::makeEntries(drives, drive);
         form.browseIEnabled = true;
         form.browseEEnabled = true;
         form.dbList = QStringList{QStringLiteral("Old")};
         form.dbListIndex = 0;
+        state.UserFolder = userFolder;
+        state.DatabaseName = databaseName;
+        run();
     }
-
-    // Files, or folders when the name ends in '/', in a folder of drive C:.
-    void putIn(const QString& folder, const std::vector<QString>& names) {
-        drives.makeFolder(QLatin1Char('C'), folder);
-        for (const QString& name : names) {
-            const QString path = folder + QLatin1Char('/') + name;
-            if (name.endsWith(QLatin1Char('/')))
-                drives.makeFolder(QLatin1Char('C'), path.chopped(1));
-            else
-                drives.makeFile(QLatin1Char('C'), path);
-        }
-    }
-    void putInBackup(const std::vector<QString>& names) { putIn(QStringLiteral("PALM/Owner/BACKUP"), names); }
-
-    void refresh() { RefreshDatabaseList(state, drives.fileSystem(), form); }
+    void run() { RefreshDatabaseList(state, drives.fileSystem(), form); }
 
     testing::TempDrives drives;
     testing::RecordingForm form;
     AppState state;
 };
 
-struct ListCase {
-    const char* name;
-    std::vector<QString> backup;
-    QString DatabaseName;
-    QStringList entries;
-    QString selected; // empty: nothing selected
-    bool browseE;
-};
+TEST(DatabaseList, ListsCompletePairsInListingOrderAndSelectsOnlyTheExactRememberedNameWhichEnablesBrowseE) {
+    const struct {
+        const char* what;
+        const char* backup; // as inBackup takes them
+        const char* DatabaseName;
+        const char* entries;  // separated by blanks
+        const char* selected; // empty: nothing selected, and BrowseE(0) stays disabled
+    } cases[] = {
+        {"only complete pairs are listed", "FamilyP.PDB FamilyE.PDB OtherP.PDB LoneE.PDB Notes.txt", "",
+         "Family", ""},
+        {"letter case of either half is ignored, the entry keeps the case of the P half",
+         "familyp.pdb FAMILYe.pdb", "", "family", ""},
+        {"entries follow the listing order", "ZetaP.PDB ZetaE.PDB alphaP.PDB alphaE.PDB BetaP.PDB BetaE.PDB",
+         "", "alpha Beta Zeta", ""},
+        {"remembered database is selected", "FamilyP.PDB FamilyE.PDB OtherP.PDB OtherE.PDB", "Other",
+         "Family Other", "Other"},
+        {"name differing in letter case is listed but not selected", "FAMILYP.PDB FAMILYE.PDB", "Family",
+         "FAMILY", ""},
+        {"folders named like a pair are no database", "DirP.PDB/ DirE.PDB FileP.PDB FileE.PDB/", "", "", ""},
+        {"hidden files are no database", ".SecretP.PDB .SecretE.PDB", ".Secret", "", ""},
+        {"empty BACKUP folder gives an empty list", "", "Family", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Refresh r(inBackup(c.backup), kUserFolder, c.DatabaseName);
 
-void PrintTo(const ListCase& c, std::ostream* out) {
-    *out << c.name;
+        EXPECT_EQ(r.form.dbList, words(c.entries));
+        EXPECT_EQ(r.form.dbListText(), c.selected);
+        EXPECT_TRUE(r.form.browseIEnabled);
+        EXPECT_EQ(r.form.browseEEnabled, *c.selected != '\0');
+        EXPECT_EQ(r.state.DatabaseName, c.DatabaseName);
+        EXPECT_EQ(r.state.UserFolder, kUserFolder);
+    }
 }
 
-class DatabaseList : public DatabaseListTest, public ::testing::WithParamInterface<ListCase> {};
+TEST(DatabaseList, BackupFolderIsLookedForInTheUserFolderAndAMissingUserFolderBecomesCAndKeepsTheList) {
+    const QStringList rootPair = words("BACKUP/FamilyP.PDB BACKUP/FamilyE.PDB");
+    const struct {
+        const char* what;
+        QStringList drive;
+        QString UserFolder, userFolderAfter;
+        QStringList entries;
+        QString selected;
+        bool browseI, browseE;
+    } cases[] = {
+        {"missing user folder", rootPair, "C:\\PALM\\Gone", "C:", {"Old"}, "Old", false, false},
+        {"user folder without BACKUP", words("PALM/Owner/"), kUserFolder, kUserFolder, {}, "", false, false},
+        {"BACKUP that is a file", words("PALM/Owner/Backup"), kUserFolder, kUserFolder, {}, "", true, false},
+        {"fallback C:", rootPair, "C:", "C:", {"Family"}, "Family", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Refresh r(c.drive, c.UserFolder, QStringLiteral("Family"));
 
-TEST_P(DatabaseList, ShowsTheseEntriesAndSelection) {
-    putInBackup(GetParam().backup);
-    state.DatabaseName = GetParam().DatabaseName;
-
-    refresh();
-
-    EXPECT_EQ(form.dbList, GetParam().entries);
-    EXPECT_EQ(form.dbListText(), GetParam().selected);
-    EXPECT_EQ(form.dbListIndex >= 0, !GetParam().selected.isEmpty());
-    EXPECT_TRUE(form.browseIEnabled);
-    EXPECT_EQ(form.browseEEnabled, GetParam().browseE);
-    EXPECT_EQ(state.DatabaseName, GetParam().DatabaseName);
-    EXPECT_EQ(state.UserFolder, kUserFolder);
+        EXPECT_EQ(r.state.UserFolder, c.userFolderAfter);
+        EXPECT_EQ(r.form.dbList, c.entries);
+        EXPECT_EQ(r.form.dbListText(), c.selected);
+        EXPECT_EQ(r.form.browseIEnabled, c.browseI);
+        EXPECT_EQ(r.form.browseEEnabled, c.browseE);
+    }
 }
 
-const ListCase kListCases[] = {
-    {"OnlyCompletePairsAreListed",
-     {"FamilyP.PDB", "FamilyE.PDB", "OtherP.PDB", "LoneE.PDB", "Notes.txt"},
-     "",
-     {"Family"},
-     "",
-     false},
-    {"LetterCaseOfThePairIsIgnoredButKeptInTheEntry",
-     {"familyp.pdb", "familye.pdb"},
-     "",
-     {"family"},
-     "",
-     false},
-    {"PartnerMayDifferInLetterCase", {"FamilyP.PDB", "FAMILYe.pdb"}, "", {"Family"}, "", false},
-    {"EntriesFollowTheListingOrder",
-     {"ZetaP.PDB", "ZetaE.PDB", "alphaP.PDB", "alphaE.PDB", "BetaP.PDB", "BetaE.PDB"},
-     "",
-     {"alpha", "Beta", "Zeta"},
-     "",
-     false},
-    {"RememberedDatabaseIsSelectedAndEnablesBrowseE",
-     {"FamilyP.PDB", "FamilyE.PDB", "OtherP.PDB", "OtherE.PDB"},
-     "Other",
-     {"Family", "Other"},
-     "Other",
-     true},
-    {"NameDifferingInLetterCaseIsListedButNotSelected",
-     {"FAMILYP.PDB", "FAMILYE.PDB"},
-     "Family",
-     {"FAMILY"},
-     "",
-     false},
-    {"RememberedDatabaseNoLongerThereSelectsNothing",
-     {"FamilyP.PDB", "FamilyE.PDB"},
-     "Gone",
-     {"Family"},
-     "",
-     false},
-    {"FoldersNamedLikeAPairAreNoDatabase",
-     {"DirP.PDB/", "DirE.PDB", "FileP.PDB", "FileE.PDB/"},
-     "",
-     {},
-     "",
-     false},
-    {"HiddenFilesAreNoDatabase", {".SecretP.PDB", ".SecretE.PDB"}, ".Secret", {}, "", false},
-    {"EmptyBackupFolderGivesAnEmptyList", {}, "Family", {}, "", false},
-};
+TEST(DatabaseList, NextRefreshGivesTheSameListAndSelectionPlusThePairsAddedSince) {
+    Refresh r(inBackup("FamilyP.PDB FamilyE.PDB OtherP.PDB OtherE.PDB"), kUserFolder,
+              QStringLiteral("Other"));
+    testing::makeEntries(r.drives, inBackup("NewP.PDB NewE.PDB"));
 
-INSTANTIATE_TEST_SUITE_P(Cases, DatabaseList, ::testing::ValuesIn(kListCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+    r.run();
 
-TEST_F(DatabaseListTest, MissingUserFolderBecomesCAndKeepsTheList) {
-    state.UserFolder = QStringLiteral("C:\\PALM\\Gone");
-    state.DatabaseName = QStringLiteral("Old");
-    putIn(QStringLiteral("BACKUP"), {"FamilyP.PDB", "FamilyE.PDB"});
-
-    refresh();
-
-    EXPECT_EQ(state.UserFolder, QStringLiteral("C:"));
-    EXPECT_EQ(form.dbList, QStringList{QStringLiteral("Old")});
-    EXPECT_EQ(form.dbListIndex, 0);
-    EXPECT_EQ(form.dbListClears, 0);
-    EXPECT_FALSE(form.browseIEnabled);
-    EXPECT_FALSE(form.browseEEnabled);
-}
-
-TEST_F(DatabaseListTest, UserFolderWithoutBackupGivesAnEmptyListAndBothDisabled) {
-    drives.makeFolder(QLatin1Char('C'), QStringLiteral("PALM/Owner"));
-    state.DatabaseName = QStringLiteral("Old");
-
-    refresh();
-
-    EXPECT_EQ(state.UserFolder, kUserFolder);
-    EXPECT_TRUE(form.dbList.isEmpty());
-    EXPECT_FALSE(form.browseIEnabled);
-    EXPECT_FALSE(form.browseEEnabled);
-}
-
-TEST_F(DatabaseListTest, BackupThatIsAFileEnablesBrowseIButListsNothing) {
-    drives.makeFile(QLatin1Char('C'), QStringLiteral("PALM/Owner/Backup"));
-
-    refresh();
-
-    EXPECT_TRUE(form.dbList.isEmpty());
-    EXPECT_TRUE(form.browseIEnabled);
-    EXPECT_FALSE(form.browseEEnabled);
-}
-
-TEST_F(DatabaseListTest, FallbackCListsTheBackupFolderAtTheRootOfC) {
-    state.UserFolder = QStringLiteral("C:");
-    state.DatabaseName = QStringLiteral("Family");
-    putIn(QStringLiteral("BACKUP"), {"FamilyP.PDB", "FamilyE.PDB"});
-
-    refresh();
-
-    EXPECT_EQ(state.UserFolder, QStringLiteral("C:"));
-    EXPECT_EQ(form.dbList, QStringList{QStringLiteral("Family")});
-    EXPECT_EQ(form.dbListText(), QStringLiteral("Family"));
-    EXPECT_TRUE(form.browseIEnabled);
-    EXPECT_TRUE(form.browseEEnabled);
-}
-
-TEST_F(DatabaseListTest, SecondCallInARowGivesTheSameResult) {
-    putInBackup({"FamilyP.PDB", "FamilyE.PDB", "OtherP.PDB", "OtherE.PDB"});
-    state.DatabaseName = QStringLiteral("Other");
-
-    refresh();
-    const testing::RecordingForm first = form;
-    refresh();
-
-    EXPECT_EQ(form.dbList, first.dbList);
-    EXPECT_EQ(form.dbListIndex, first.dbListIndex);
-    EXPECT_EQ(form.browseIEnabled, first.browseIEnabled);
-    EXPECT_EQ(form.browseEEnabled, first.browseEEnabled);
-    EXPECT_EQ(state.UserFolder, kUserFolder);
-}
-
-TEST_F(DatabaseListTest, NextRefreshSeesFilesAddedSinceTheLastOne) {
-    putInBackup({"FamilyP.PDB", "FamilyE.PDB"});
-    refresh();
-    putInBackup({"OtherP.PDB", "OtherE.PDB"});
-
-    refresh();
-
-    EXPECT_EQ(form.dbList, (QStringList{QStringLiteral("Family"), QStringLiteral("Other")}));
+    EXPECT_EQ(r.form.dbList, (QStringList{"Family", "New", "Other"}));
+    EXPECT_EQ(r.form.dbListText(), QStringLiteral("Other"));
+    EXPECT_TRUE(r.form.browseIEnabled);
+    EXPECT_TRUE(r.form.browseEEnabled);
+    EXPECT_EQ(r.state.UserFolder, kUserFolder);
 }
 
 } // namespace

@@ -1,107 +1,76 @@
 #include "palm/user_folder.h"
+#include "palm_fixture.h"
 #include "qt_printers.h"
-#include "recording_form.h"
-#include "temp_drives.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace fambridge {
 namespace {
 
-// One entry of drive C:, as a host-relative path; a file unless it ends in '/'.
-using Layout = std::vector<QString>;
+using testing::words;
 
-Layout operator+(Layout a, const Layout& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-// PALM/User01/ ... PALM/User<last>/, listed in that order.
-Layout numberedUserFolders(int last) {
-    Layout layout;
+// PALM/User01<suffix> ... PALM/User<last><suffix>, listed in that order; folders by default.
+QStringList numbered(int last, const char* suffix = "/") {
+    QStringList entries;
     for (int i = 1; i <= last; ++i)
-        layout.push_back(QStringLiteral("PALM/User%1/").arg(i, 2, 10, QLatin1Char('0')));
-    return layout;
+        entries << QStringLiteral("PALM/User%1").arg(i, 2, 10, QLatin1Char('0')) + suffix;
+    return entries;
 }
 
-// A file listed right after each numbered folder, so that files sit between the folders.
-Layout filesBetweenUserFolders(int last) {
-    Layout layout;
-    for (int i = 1; i <= last; ++i)
-        layout.push_back(QStringLiteral("PALM/User%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-    return layout;
-}
+const QString kPalm = QStringLiteral("C:\\PALM");
 
-struct DiscoveryCase {
-    const char* name;
-    Layout layout;
-    QString UserFolder;
-};
+TEST(UserFolderDiscovery, LocatePalmFolderChoosesTheFirstOfTwentySubfoldersWithABackupOrElseC) {
+    const struct {
+        const char* what;
+        QStringList drive;
+        QString UserFolder;
+    } cases[] = {
+        {"first listed folder with a Backup wins", words("PALM/UserA/ PALM/UserB/BACKUP/ PALM/UserC/Backup/"),
+         "C:\\PALM\\UserB"},
+        {"an ordinary file named Backup qualifies", words("PALM/UserA/Backup"), "C:\\PALM\\UserA"},
+        {"PALM is found in any letter case and kept as given", words("palm/Owner/backup/"),
+         "C:\\PALM\\Owner"},
+        {"the twentieth folder is still a candidate when files and dots come first",
+         numbered(20) + numbered(20, ".txt") + words("PALM/User20/Backup/"), "C:\\PALM\\User20"},
+        {"the twenty-first folder is never a candidate", numbered(21) + words("PALM/User21/Backup/"), "C:"},
+        {"a folder named PAGEFILE.SYS in any letter case is skipped and takes no place",
+         words("PALM/PageFile.sys/Backup/") + numbered(20) + words("PALM/User20/Backup/"),
+         "C:\\PALM\\User20"},
+        {"a hidden folder is never chosen", words("PALM/.Owner/Backup/ PALM/UserA/"), "C:"},
+        {"missing PALM scans the root of C:", words("Other/ Projects/Backup/"), "C:\\Projects"},
+        {"PALM that is a file scans the root of C:", words("PALM Projects/Backup/"), "C:\\Projects"},
+        {"PALM without a user folder gives C: and leaves the root unscanned",
+         words("PALM/UserA/ Projects/Backup/"), "C:"},
+        {"an empty PALM counts as present", words("PALM/ Projects/Backup/"), "C:"},
+        {"an empty drive gives C:", {}, "C:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDrives drives;
+        testing::makeEntries(drives, c.drive);
+        testing::RecordingForm form;
+        AppState state;
 
-void PrintTo(const DiscoveryCase& c, std::ostream* out) {
-    *out << c.name;
-}
+        LocatePalmFolder(state, drives.fileSystem(), form, kPalm);
 
-class UserFolderDiscovery : public ::testing::TestWithParam<DiscoveryCase> {
-protected:
-    void build(const Layout& layout) {
-        for (const QString& entry : layout) {
-            if (entry.endsWith(QLatin1Char('/')))
-                drives.makeFolder(QLatin1Char('C'), entry.chopped(1));
-            else
-                drives.makeFile(QLatin1Char('C'), entry);
-        }
+        EXPECT_EQ(state.UserFolder, c.UserFolder);
     }
+}
 
+TEST(UserFolderDiscovery, FindUserFolderOfAMissingBaseGivesCWithoutLookingElsewhere) {
     testing::TempDrives drives;
+    testing::makeEntries(drives, words("Projects/Backup/"));
+    EXPECT_EQ(FindUserFolder(drives.fileSystem(), kPalm), QStringLiteral("C:"));
+}
+
+TEST(UserFolderDiscovery, LocatePalmFolderEndsWithTheDatabaseListOfTheFolderFound) {
+    testing::TempDrives drives;
+    testing::makeEntries(drives, words("PALM/Owner/BACKUP/FamilyP.PDB PALM/Owner/BACKUP/FamilyE.PDB"));
     testing::RecordingForm form;
-    AppState state;
-};
-
-TEST_P(UserFolderDiscovery, LocatePalmFolderChoosesThisUserFolder) {
-    build(GetParam().layout);
-    LocatePalmFolder(state, drives.fileSystem(), form, QStringLiteral("C:\\PALM"));
-    EXPECT_EQ(state.UserFolder, GetParam().UserFolder);
-}
-
-const DiscoveryCase kDiscoveryCases[] = {
-    {"FirstListedFolderWithBackupWins",
-     {"PALM/UserA/", "PALM/UserB/BACKUP/", "PALM/UserC/Backup/"},
-     "C:\\PALM\\UserB"},
-    {"OrdinaryFileNamedBackupQualifies", {"PALM/UserA/Backup"}, "C:\\PALM\\UserA"},
-    {"BaseIsFoundInAnyLetterCaseAndKeptAsGiven", {"palm/Owner/backup/"}, "C:\\PALM\\Owner"},
-    {"TwentiethFolderIsStillACandidateWhenFilesAndDotsComeFirst",
-     numberedUserFolders(20) + filesBetweenUserFolders(20) + Layout{"PALM/User20/Backup/"},
-     "C:\\PALM\\User20"},
-    {"TwentyFirstFolderIsNeverACandidate", numberedUserFolders(21) + Layout{"PALM/User21/Backup/"}, "C:"},
-    {"LowerCasePageFileSysFolderIsSkipped", {"PALM/pagefile.sys/Backup/"}, "C:"},
-    {"UpperCasePageFileSysFolderIsSkipped", {"PALM/PAGEFILE.SYS/Backup/"}, "C:"},
-    {"MixedCasePageFileSysFolderIsSkippedAndTakesNoPlace",
-     Layout{"PALM/PageFile.sys/Backup/"} + numberedUserFolders(20) + Layout{"PALM/User20/Backup/"},
-     "C:\\PALM\\User20"},
-    {"HiddenFolderIsNeverChosen", {"PALM/.Owner/Backup/", "PALM/UserA/"}, "C:"},
-    {"MissingPalmScansTheRootOfC", {"Other/", "Projects/Backup/"}, "C:\\Projects"},
-    {"PalmThatIsAFileScansTheRootOfC", {"PALM", "Projects/Backup/"}, "C:\\Projects"},
-    {"PalmWithoutUserFolderGivesCAndLeavesTheRootUnscanned", {"PALM/UserA/", "Projects/Backup/"}, "C:"},
-    {"EmptyPalmCountsAsPresent", {"PALM/", "Projects/Backup/"}, "C:"},
-    {"EmptyDriveGivesC", {}, "C:"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Cases, UserFolderDiscovery, ::testing::ValuesIn(kDiscoveryCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(UserFolderDiscovery, FindUserFolderOfAMissingBaseGivesCWithoutLookingElsewhere) {
-    build({"Projects/Backup/"});
-    EXPECT_EQ(FindUserFolder(drives.fileSystem(), QStringLiteral("C:\\PALM")), QStringLiteral("C:"));
-}
-
-TEST_F(UserFolderDiscovery, LocatePalmFolderEndsWithTheDatabaseListOfTheFolderFound) {
-    build({"PALM/Owner/BACKUP/FamilyP.PDB", "PALM/Owner/BACKUP/FamilyE.PDB"});
     form.dbList = QStringList{QStringLiteral("Stale")};
+    AppState state;
 
-    LocatePalmFolder(state, drives.fileSystem(), form, QStringLiteral("C:\\PALM"));
+    LocatePalmFolder(state, drives.fileSystem(), form, kPalm);
 
     EXPECT_EQ(form.dbList, QStringList{QStringLiteral("Family")});
     EXPECT_TRUE(form.browseIEnabled);
