@@ -1,11 +1,8 @@
-#include "fault_fixture.h"
+#include "window_fixture.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
-#include <QImage>
-#include <QStyle>
-#include <QTest>
 
 #include <string>
 
@@ -14,16 +11,6 @@
 
 namespace fambridge {
 namespace {
-
-using testing::FaultFixture;
-
-class StartUpWork : public FaultFixture {
-protected:
-    QImage iconImage(int row) { return dialog().BackupDir->item(row)->icon().pixmap(16).toImage(); }
-    QImage styleImage(QStyle::StandardPixmap which) {
-        return dialog().BackupDir->style()->standardIcon(which).pixmap(16).toImage();
-    }
-};
 
 // Counts how often each folder of a drive is opened for reading its entries, as the kernel sees it.
 class FolderReadCounter {
@@ -74,26 +61,17 @@ private:
     QHash<int, QString> m_folders;
 };
 
-struct StartCase {
-    const char* name;
-    bool savedSettings;
-    QStringList notRead;
-};
-
-void PrintTo(const StartCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class StartUpReadings : public StartUpWork, public ::testing::WithParamInterface<StartCase> {};
+// Discovery must look into PALM's user folders; a saved user folder leaves it no reason to.
+class StartUpReadings : public testing::WindowFixture, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(StartUpReadings, ReadEachFolderAtMostOnceAndNoneTheyDoNotNeed) {
-    drives.makeFile('C', "PALM/User1/BACKUP/FamilyP.PDB");
-    drives.makeFile('C', "PALM/User1/BACKUP/FamilyE.PDB");
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
     drives.makeFolder('C', "PALM/User1/INSTALL");
     drives.makeFolder('C', "PALM/Other/Notes");
     drives.makeFolder('C', "Windows/System");
     drives.makeFolder('C', "Conv");
-    if (GetParam().savedSettings)
+    const bool savedSettings = GetParam();
+    if (savedSettings)
         drives.makeFile('C', "Conv/Famlore.ini", testing::settingsFile("C:\\PALM\\User1", "", "", ""));
     FolderReadCounter counter(drives.drive('C'));
     ASSERT_TRUE(counter.active());
@@ -106,47 +84,16 @@ TEST_P(StartUpReadings, ReadEachFolderAtMostOnceAndNoneTheyDoNotNeed) {
     EXPECT_TRUE(readings.contains("PALM/User1/BACKUP"));
     for (auto it = readings.cbegin(); it != readings.cend(); ++it)
         EXPECT_LE(it.value(), 1) << "C:/" << it.key().toStdString();
-    for (const QString& folder : GetParam().notRead)
+    QStringList notRead = {"Windows", "Windows/System", "PALM/User1/INSTALL", "PALM/Other/Notes"};
+    if (savedSettings)
+        notRead.append("PALM/Other");
+    for (const QString& folder : notRead)
         EXPECT_FALSE(readings.contains(folder)) << "C:/" << folder.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Starts, StartUpReadings,
-                         ::testing::Values(StartCase{"FirstStartWithDiscovery",
-                                                     false,
-                                                     {"Windows", "Windows/System", "PALM/User1/INSTALL",
-                                                      "PALM/Other/Notes"}},
-                                           StartCase{"StartWithASavedUserFolder",
-                                                     true,
-                                                     {"Windows", "Windows/System", "PALM/User1/INSTALL",
-                                                      "PALM/Other", "PALM/Other/Notes"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// The user folder dialog is made and filled at start-up but stays hidden; the icon theme is looked up
-// only once somebody can see the icons.
-TEST_F(StartUpWork, HiddenFolderListLooksUpNoIconsAndShowsOpenAndClosedFoldersOnceShown) {
-    drives.makeFolder('C', "PALM/User1/BACKUP");
-    drives.makeFolder('C', "PALM/User1/INSTALL");
-    start();
-    ASSERT_EQ(folderListItems(), (QStringList{"C:\\", "PALM", "User1", "BACKUP", "INSTALL"}));
-    for (int row = 0; row < dialog().BackupDir->count(); ++row)
-        EXPECT_TRUE(dialog().BackupDir->item(row)->icon().isNull()) << row;
-
-    dialog().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog()));
-    const QImage open = styleImage(QStyle::SP_DirOpenIcon);
-    const QImage closed = styleImage(QStyle::SP_DirClosedIcon);
-    ASSERT_NE(open, closed);
-    for (int row : {0, 1, 2})
-        EXPECT_EQ(iconImage(row), open) << row;
-    for (int row : {3, 4})
-        EXPECT_EQ(iconImage(row), closed) << row;
-
-    // Folders opened while the dialog is shown get their icons at once.
-    ASSERT_TRUE(dialog().BackupDir->setPath("C:\\PALM").ok());
-    EXPECT_EQ(iconImage(1), open);
-    EXPECT_EQ(iconImage(2), closed);
-    dialog().hide();
-}
+INSTANTIATE_TEST_SUITE_P(Starts, StartUpReadings, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "StartWithASavedUserFolder" : "FirstStartWithDiscovery");
+});
 
 } // namespace
 } // namespace fambridge

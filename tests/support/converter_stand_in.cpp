@@ -18,10 +18,6 @@ QString installStandIn(const QString& hostFolder, const QString& name) {
     return target;
 }
 
-bool hasRun(const QString& hostProgram) {
-    return QFile::exists(hostProgram + QStringLiteral(".out"));
-}
-
 std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     QFile file(hostProgram + QStringLiteral(".out"));

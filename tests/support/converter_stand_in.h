@@ -18,7 +18,5 @@ struct ConverterRecord {
 QString installStandIn(const QString& hostFolder, const QString& name);
 // Waits for the record the stand-in at hostProgram writes when it runs; nothing if it never ran.
 std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs = 10000);
-// Whether a stand-in has run by now, without waiting.
-bool hasRun(const QString& hostProgram);
 
 } // namespace fambridge::testing

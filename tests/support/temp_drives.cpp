@@ -7,6 +7,16 @@
 #include <stdexcept>
 
 namespace fambridge::testing {
+namespace {
+
+platform::FileSystem openFileSystem(const QString& prefix) {
+    auto map = platform::DriveMap::open(prefix);
+    if (!map)
+        throw std::runtime_error(map.error().toStdString());
+    return platform::FileSystem(std::move(map).value());
+}
+
+} // namespace
 
 TempDrives::TempDrives() {
     if (!m_dir.isValid())
@@ -25,13 +35,9 @@ QString TempDrives::drive(QChar letter) {
         QFile::link(QStringLiteral("../drive_") + lower, link);
         // Windows already holding the file system keep their reference; it learns the new drive in place.
         if (m_fileSystem)
-            *m_fileSystem = platform::FileSystem(openDriveMap());
+            *m_fileSystem = openFileSystem(m_prefix);
     }
     return root;
-}
-
-QString TempDrives::host(QChar letter, const QString& relative) {
-    return relative.isEmpty() ? drive(letter) : drive(letter) + QLatin1Char('/') + relative;
 }
 
 QString TempDrives::makeFolder(QChar letter, const QString& relative) {
@@ -52,21 +58,12 @@ QString TempDrives::makeFile(QChar letter, const QString& relative, const QByteA
 
 QByteArray TempDrives::readHostFile(const QString& hostPath) const {
     QFile file(hostPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-platform::DriveMap TempDrives::openDriveMap() const {
-    auto map = platform::DriveMap::open(m_prefix);
-    if (!map)
-        throw std::runtime_error(map.error().toStdString());
-    return std::move(map).value();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 platform::FileSystem& TempDrives::fileSystem() {
     if (!m_fileSystem)
-        m_fileSystem = std::make_unique<platform::FileSystem>(openDriveMap());
+        m_fileSystem = std::make_unique<platform::FileSystem>(openFileSystem(m_prefix));
     return *m_fileSystem;
 }
 

@@ -21,20 +21,21 @@ public:
     // Host folder behind a drive, created with its link on first use.
     QString drive(QChar letter);
     // Host path of a DOS-like relative path on a drive, e.g. host('C', "PALM/User1").
-    QString host(QChar letter, const QString& relative);
+    QString host(QChar letter, const QString& relative) {
+        return relative.isEmpty() ? drive(letter) : drive(letter) + QLatin1Char('/') + relative;
+    }
 
     // Creates folders (and their parents) on a drive; returns the host path.
     QString makeFolder(QChar letter, const QString& relative);
     // Creates a file with the content given, parents included; returns the host path.
     QString makeFile(QChar letter, const QString& relative, const QByteArray& content = QByteArray());
+    // The file's bytes; none when it cannot be read.
     QByteArray readHostFile(const QString& hostPath) const;
 
     // One file system for the fixture's life; it follows drives added through drive().
     platform::FileSystem& fileSystem();
 
 private:
-    platform::DriveMap openDriveMap() const;
-
     QTemporaryDir m_dir;
     QString m_prefix;
     std::unique_ptr<platform::FileSystem> m_fileSystem;

@@ -1,12 +1,11 @@
 #include "window_fixture.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QPushButton>
-#include <QTest>
+#include <QStyle>
 #include <QTimer>
+
+#include <functional>
 
 namespace fambridge {
 namespace {
@@ -14,36 +13,17 @@ namespace {
 class BackupDialogTest : public testing::WindowFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
-        drives.makeFile('C', "PALM/User1/BACKUP/FamilyP.PDB");
-        drives.makeFile('C', "PALM/User1/BACKUP/FamilyE.PDB");
-        drives.makeFile('D', "Palm/Owner/Backup/SmithP.PDB");
-        drives.makeFile('D', "Palm/Owner/Backup/SmithE.PDB");
+        makeDatabase('C', "PALM/User1/BACKUP", "Family");
+        makeDatabase('D', "Palm/Owner/Backup", "Smith");
     }
 
-    QStringList databases() {
-        QStringList names;
-        for (int i = 0; i < form().DBList->count(); ++i)
-            names.append(form().DBList->itemText(i));
-        return names;
-    }
-
-    QStringList folderItems() {
-        QStringList items;
-        for (int i = 0; i < dialog().BackupDir->count(); ++i)
-            items.append(dialog().BackupDir->item(i)->text().trimmed());
-        return items;
-    }
-
-    void openFolderNamed(const QString& name) {
-        const auto found = dialog().BackupDir->findItems(name, Qt::MatchEndsWith);
-        ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-        dialog().BackupDir->setCurrentItem(found.front());
-        QTest::keyClick(dialog().BackupDir, Qt::Key_Return);
+    QImage icon(int row) { return dialog().BackupDir->item(row)->icon().pixmap(16).toImage(); }
+    QImage styleIcon(QStyle::StandardPixmap which) {
+        return dialog().style()->standardIcon(which).pixmap(16).toImage();
     }
 };
 
-TEST_F(BackupDialogTest, DesignCaptionLayoutAndFocus) {
+TEST_F(BackupDialogTest, CaptionsLayoutTabOrderAndFocusFollowTheDesignAndEscapeClosesNothing) {
     start();
     EXPECT_EQ(dialog().windowTitle(), "Please select your User Folder");
     EXPECT_EQ(dialog().size(), QSize(402, 260));
@@ -63,118 +43,105 @@ TEST_F(BackupDialogTest, DesignCaptionLayoutAndFocus) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
+    QTest::keyClick(&dialog(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog().isVisible());
 }
 
-TEST_F(BackupDialogTest, StartUpShowsTheUserFolderWithItsAncestorsAndSubfolders) {
+// The icon theme's first look-up costs start-up time, so a list nobody sees yet goes without icons.
+TEST_F(BackupDialogTest, ShowsTheUserFolderItsAncestorsAndVisibleSubfoldersWithIconsOnlyOnceShown) {
     drives.makeFolder('C', "PALM/User1/INSTALL");
     drives.makeFolder('C', "PALM/User1/.hidden");
     start();
     EXPECT_EQ(dialog().BackupDrive->Drive(), "c:");
     EXPECT_EQ(dialog().BackupDir->Path(), "C:\\PALM\\User1");
-    EXPECT_EQ(folderItems(), QStringList({"C:\\", "PALM", "User1", "BACKUP", "INSTALL"}));
+    ASSERT_EQ(folderItems(), QStringList({"C:\\", "PALM", "User1", "BACKUP", "INSTALL"}));
     EXPECT_EQ(dialog().BackupDir->currentItem()->text().trimmed(), "User1");
-}
+    for (int row = 0; row < dialog().BackupDir->count(); ++row)
+        EXPECT_TRUE(dialog().BackupDir->item(row)->icon().isNull()) << row;
 
-TEST_F(BackupDialogTest, OkOnAnotherFolderTakesItAndRebuildsTheList) {
-    start();
     dialog().show();
-    dialog().BackupDrive->setDrive("d:");
-    EXPECT_EQ(state.DriveSpec, "D:");
-    openFolderNamed("Palm");
-    openFolderNamed("Owner");
-    EXPECT_TRUE(dialog().isVisible()) << "Enter in the folder list must not press OK";
-    dialog().OKButton->click();
-
-    EXPECT_FALSE(dialog().isVisible());
-    EXPECT_EQ(state.UserFolder, "D:\\Palm\\Owner");
-    EXPECT_EQ(form().Backup(2)->text(), "D:\\Palm\\Owner");
-    EXPECT_EQ(databases(), QStringList({"Smith"}));
-    EXPECT_TRUE(form().BrowseI(1)->isEnabled());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog()));
+    const QImage open = styleIcon(QStyle::SP_DirOpenIcon);
+    const QImage closed = styleIcon(QStyle::SP_DirClosedIcon);
+    ASSERT_NE(open, closed);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(icon(row), row < 3 ? open : closed) << row;
+    // Folders opened while the dialog is shown get their icons at once.
+    openFolder("PALM");
+    EXPECT_EQ(icon(1), open);
+    EXPECT_EQ(icon(2), closed);
 }
 
-TEST_F(BackupDialogTest, OkOnADriveRootGivesTheBareDrive) {
+TEST_F(BackupDialogTest, OkTakesTheFolderShownEvenTheOneInUseAndListsItsDatabasesAfresh) {
     start();
-    dialog().show();
-    openFolderNamed("C:\\");
-    EXPECT_EQ(dialog().BackupDir->Path(), "C:\\");
-    dialog().OKButton->click();
-    EXPECT_EQ(state.UserFolder, "C:");
-    EXPECT_EQ(form().Backup(2)->text(), "C:");
-}
-
-TEST_F(BackupDialogTest, CancelAndTheCloseControlChangeNothingButKeepTheDialogWhereItWas) {
-    start();
-    for (const bool useCloseControl : {false, true}) {
-        SCOPED_TRACE(useCloseControl);
+    makeDatabase('C', "PALM/User1/BACKUP", "New");
+    struct Step {
+        const char* drive; // nullptr: the drive stays
+        QStringList opened;
+        QString userFolder;
+        QStringList databases;
+        bool browseI;
+    };
+    const Step steps[] = {
+        {nullptr, {}, "C:\\PALM\\User1", {"Family", "New"}, true},
+        {"d:", {"Palm", "Owner"}, "D:\\Palm\\Owner", {"Smith"}, true},
+        // A drive root is shown as "C:\" but taken as the bare drive.
+        {"C:", {"C:\\"}, "C:", {}, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.userFolder.toStdString());
         dialog().show();
-        dialog().BackupDrive->setDrive("D:");
-        openFolderNamed("Palm");
-        if (useCloseControl)
-            dialog().close();
-        else
-            dialog().CancelButton->click();
+        if (step.drive) {
+            dialog().BackupDrive->setDrive(step.drive);
+            EXPECT_EQ(state.DriveSpec, QString(step.drive).toUpper());
+        }
+        for (const QString& folder : step.opened)
+            openFolder(folder);
+        EXPECT_TRUE(dialog().isVisible()) << "Enter in the folder list must not press OK";
+        dialog().OKButton->click();
+
         EXPECT_FALSE(dialog().isVisible());
-        EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
-        EXPECT_EQ(form().Backup(2)->text(), "C:\\PALM\\User1");
-        EXPECT_EQ(databases(), QStringList({"Family"}));
-        EXPECT_EQ(state.DriveSpec, "D:");
-        EXPECT_EQ(dialog().BackupDrive->Drive(), "d:");
-        EXPECT_EQ(dialog().BackupDir->Path(), "D:\\Palm");
-        dialog().BackupDrive->setDrive("C:");
+        EXPECT_EQ(state.UserFolder, step.userFolder);
+        EXPECT_EQ(form().Backup(2)->text(), step.userFolder);
+        EXPECT_EQ(databases(), step.databases);
+        EXPECT_EQ(form().BrowseI(1)->isEnabled(), step.browseI);
     }
 }
 
-TEST_F(BackupDialogTest, EscapeDoesNotCloseTheDialog) {
-    start();
-    dialog().show();
-    QTest::keyClick(&dialog(), Qt::Key_Escape);
-    EXPECT_TRUE(dialog().isVisible());
-}
-
-TEST_F(BackupDialogTest, OkWithoutChangesStillRebuildsTheList) {
-    start();
-    drives.makeFile('C', "PALM/User1/BACKUP/NewP.PDB");
-    drives.makeFile('C', "PALM/User1/BACKUP/NewE.PDB");
-    dialog().show();
-    dialog().OKButton->click();
-    EXPECT_EQ(databases(), QStringList({"Family", "New"}));
-}
-
-TEST_F(BackupDialogTest, BrowseSBuildsTheDialogAndOpensItModallyWithTheLastDriveAndFolder) {
+// Each opening records where the dialog stands, moves it on and leaves it by Cancel, the close control
+// and OK in turn.
+TEST_F(BackupDialogTest, BrowseSOpensItModallyWhereItWasLeftAndOnlyOkChangesTheUserFolder) {
     start();
     ASSERT_FALSE(dialogPtr->isBuilt()) << "start-up must not build a dialog nobody has opened yet";
-    QString shownPath;
-    QTimer::singleShot(0, [&] {
-        shownPath = dialog().BackupDir->Path();
-        dialog().BackupDrive->setDrive("D:");
-        dialog().CancelButton->click();
-    });
-    form().BrowseS(2)->click();
-    EXPECT_EQ(shownPath, "C:\\PALM\\User1");
-
-    QTimer::singleShot(0, [&] {
-        shownPath = dialog().BackupDir->Path();
-        EXPECT_TRUE(dialog().isModal());
-        dialog().OKButton->click();
-    });
-    form().BrowseS(2)->click();
-    EXPECT_EQ(shownPath, "D:\\");
-    EXPECT_EQ(state.UserFolder, "D:");
-}
-
-TEST_F(BackupDialogTest, UnreadableDriveIsReportedAndTheDialogStaysUsable) {
-    drives.drive('E');
-    QFile::remove(drives.prefix() + "/dosdevices/e:");
-    QFile::link(drives.prefix() + "/nowhere", drives.prefix() + "/dosdevices/e:");
-    start();
-    dialog().show();
-    dialog().BackupDrive->setDrive("E:");
-    ASSERT_EQ(warnings.size(), 1);
-    EXPECT_TRUE(warnings[0].contains("E:")) << warnings[0].toStdString();
-    EXPECT_EQ(dialog().BackupDir->Path(), "C:\\PALM\\User1");
-    EXPECT_EQ(dialog().BackupDrive->Drive(), "c:");
-    openFolderNamed("PALM");
-    EXPECT_EQ(dialog().BackupDir->Path(), "C:\\PALM");
+    QStringList shown;
+    const std::function<void()> leaves[] = {
+        [&] {
+            dialog().BackupDrive->setDrive("D:");
+            openFolder("Palm");
+            dialog().CancelButton->click();
+        },
+        [&] {
+            openFolder("Owner");
+            dialog().close();
+        },
+        [&] { dialog().OKButton->click(); },
+    };
+    for (const auto& leave : leaves) {
+        EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
+        EXPECT_EQ(form().Backup(2)->text(), "C:\\PALM\\User1");
+        EXPECT_EQ(databases(), QStringList({"Family"}));
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(dialog().isModal());
+            shown.append(dialog().BackupDir->Path());
+            leave();
+        });
+        form().BrowseS(2)->click();
+        EXPECT_FALSE(dialog().isVisible());
+        EXPECT_EQ(state.DriveSpec, "D:");
+    }
+    EXPECT_EQ(shown, QStringList({"C:\\PALM\\User1", "D:\\Palm", "D:\\Palm\\Owner"}));
+    EXPECT_EQ(state.UserFolder, "D:\\Palm\\Owner");
+    EXPECT_EQ(databases(), QStringList({"Smith"}));
 }
 
 } // namespace

@@ -7,8 +7,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -16,42 +14,32 @@
 namespace fambridge {
 namespace {
 
-// Plays the user at Qt's real file dialog: each time a new modal window is up, the next step acts on it.
-class ModalScript : public QObject {
-public:
-    using Step = std::function<void(QWidget* modal)>;
+using Step = std::function<void(QWidget* modal)>;
 
-    explicit ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)), m_deadline(10000) {
-        connect(&m_timer, &QTimer::timeout, this, &ModalScript::tick);
-        m_timer.start(20);
-    }
-    bool finished() const { return m_next == m_steps.size(); }
-
-private:
-    void tick() {
+// Plays the user at Qt's real file dialog while `show` runs: each time a new modal window is up, the next
+// step acts on it. Whether every step ran; one that never comes fails instead of leaving the test waiting.
+bool playUser(std::vector<Step> steps, const std::function<void()>& show) {
+    std::size_t next = 0;
+    QWidget* lastModal = nullptr;
+    const QDeadlineTimer deadline(10000);
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        // A step that never comes must fail the test, not leave it waiting on a modal window.
-        if (m_deadline.hasExpired()) {
-            m_timer.stop();
-            ADD_FAILURE() << "the script stopped at step " << m_next;
+        if (deadline.hasExpired()) {
+            timer.stop();
             while (QWidget* open = QApplication::activeModalWidget())
                 open->close();
-            return;
+        } else if (modal && modal != lastModal && next < steps.size()) {
+            lastModal = modal;
+            // Run from the event loop rather than from this timer: a step that opens a modal window would
+            // otherwise hold this timer, which Qt never fires inside its own slot, until the window closes.
+            QTimer::singleShot(0, &timer, [step = steps[next++], modal] { step(modal); });
         }
-        if (!modal || modal == m_lastModal || finished())
-            return;
-        m_lastModal = modal;
-        // Run the step from the event loop rather than from this timer: a step that opens a modal window
-        // would otherwise hold this timer, which Qt never fires inside its own slot, until it closes.
-        QTimer::singleShot(0, this, [this, step = m_steps[m_next++], modal] { step(modal); });
-    }
-
-    std::vector<Step> m_steps;
-    std::size_t m_next = 0;
-    QWidget* m_lastModal = nullptr;
-    QDeadlineTimer m_deadline;
-    QTimer m_timer;
-};
+    });
+    timer.start(20);
+    show();
+    return next == steps.size();
+}
 
 void typeName(QWidget* modal, const QString& name) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -68,97 +56,80 @@ void typeName(QWidget* modal, const QString& name) {
 class SelectDialogTest : public testing::WindowFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
         start();
         form().SelectDialog.setRunner(std::make_unique<QtFileDialogRunner>(drives.fileSystem()));
     }
+    CommonDialog& select() { return form().SelectDialog; }
 };
 
 TEST_F(SelectDialogTest, NameTypedWithoutExtensionGetsGedAndComesBackAsADosPath) {
     drives.makeFolder('D', "Out");
-    form().SelectDialog.InitDir = "d:\\out";
-    ModalScript script({[](QWidget* modal) { typeName(modal, "family"); }});
-    form().SelectDialog.Flags = 32774;
-    form().SelectDialog.ShowSave();
-    EXPECT_TRUE(script.finished());
-    EXPECT_EQ(form().SelectDialog.FileName, "D:\\Out\\family.GED");
+    select().InitDir = "d:\\out";
+    select().Flags = 32774;
+    EXPECT_TRUE(playUser({[](QWidget* modal) { typeName(modal, "family"); }}, [&] { select().ShowSave(); }));
+    EXPECT_EQ(select().FileName, "D:\\Out\\family.GED");
 }
 
 TEST_F(SelectDialogTest, GedFilterShowsUpperCaseNamesToo) {
     drives.makeFile('D', "Gen/TREE.GED");
     drives.makeFile('D', "Gen/notes.txt");
-    form().SelectDialog.InitDir = "D:\\Gen";
-    form().SelectDialog.Flags = 4100;
+    select().InitDir = "D:\\Gen";
+    select().Flags = 4100;
     QStringList shown;
-    ModalScript script({[&shown](QWidget* modal) {
+    const Step look = [&shown](QWidget* modal) {
         auto* view = modal->findChild<QAbstractItemView*>("listView");
         ASSERT_NE(view, nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount(view->rootIndex()) > 0, 5000);
         for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
             shown.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
         typeName(modal, "TREE.GED");
-    }});
-    form().SelectDialog.ShowOpen();
+    };
+    EXPECT_TRUE(playUser({look}, [&] { select().ShowOpen(); }));
     EXPECT_EQ(shown, QStringList({"TREE.GED"}));
-    EXPECT_EQ(form().SelectDialog.FileName, "D:\\Gen\\TREE.GED");
+    EXPECT_EQ(select().FileName, "D:\\Gen\\TREE.GED");
 }
 
-// The first name is refused with a message box; once it is closed the dialog is back and takes another.
-ModalScript refuseThenRetry(const QString& refused, QString& message, const QString& retried) {
-    return ModalScript({
-        [refused](QWidget* modal) { typeName(modal, refused); },
-        [&message](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr) << "expected a message, found " << modal->metaObject()->className();
-            message = box->text();
-            box->button(QMessageBox::Ok)->click();
-        },
-        [retried](QWidget* modal) { typeName(modal, retried); },
-    });
-}
-
-TEST_F(SelectDialogTest, OpenRefusesANameThatDoesNotExist) {
+// Each case types a name the dialog must question, answers the message box, and types another name when
+// the dialog comes back.
+TEST_F(SelectDialogTest, RefusalsAndTheOverwriteQuestionNameTheProblemAndLetTheUserGoOn) {
+    QFile::setPermissions(drives.makeFile('D', "Gen/locked.ged"), QFile::ReadOwner | QFile::ReadOther);
     drives.makeFile('D', "Gen/tree.ged");
-    form().SelectDialog.InitDir = "D:\\Gen";
-    form().SelectDialog.Flags = 4100;
-    QString refusal;
-    ModalScript script = refuseThenRetry("missing.ged", refusal, "tree.ged");
-    form().SelectDialog.ShowOpen();
-    EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(refusal.contains("missing.ged")) << refusal.toStdString();
-    EXPECT_EQ(form().SelectDialog.FileName, "D:\\Gen\\tree.ged");
-}
-
-TEST_F(SelectDialogTest, SaveRefusesAReadOnlyFileAndLetsTheUserChooseAgain) {
-    const QString readOnly = drives.makeFile('D', "Out/locked.ged");
-    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadOther);
-    form().SelectDialog.InitDir = "D:\\Out";
-    form().SelectDialog.Flags = 32774;
-    QString refusal;
-    ModalScript script = refuseThenRetry("locked.ged", refusal, "fresh");
-    form().SelectDialog.ShowSave();
-    EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(refusal.contains("read-only")) << refusal.toStdString();
-    EXPECT_EQ(form().SelectDialog.FileName, "D:\\Out\\fresh.GED");
-}
-
-TEST_F(SelectDialogTest, SaveAsksBeforeReplacingAnExistingFile) {
-    drives.makeFile('D', "Out/family.ged");
-    form().SelectDialog.InitDir = "D:\\Out";
-    form().SelectDialog.Flags = 32774;
-    QString question;
-    ModalScript script({
-        [](QWidget* modal) { typeName(modal, "family.ged"); },
-        [&question](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            question = box->text();
-            box->button(QMessageBox::Yes)->click();
-        },
-    });
-    form().SelectDialog.ShowSave();
-    EXPECT_TRUE(question.contains("family.ged")) << question.toStdString();
-    EXPECT_EQ(form().SelectDialog.FileName, "D:\\Out\\family.ged");
+    drives.makeFile('D', "Gen/family.ged");
+    struct Case {
+        bool save;
+        QString typed;
+        QMessageBox::StandardButton answer;
+        QString retyped; // empty: the answer ends the dialog
+        QString named;
+        QString chosen;
+    };
+    const Case cases[] = {
+        {false, "missing.ged", QMessageBox::Ok, "tree.ged", "missing.ged", "D:\\Gen\\tree.ged"},
+        {true, "locked.ged", QMessageBox::Ok, "fresh", "read-only", "D:\\Gen\\fresh.GED"},
+        {true, "family.ged", QMessageBox::Yes, "", "family.ged", "D:\\Gen\\family.ged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        select().FileName.clear();
+        select().InitDir = "D:\\Gen";
+        select().Flags = c.save ? 32774 : 4100;
+        QString message;
+        std::vector<Step> steps = {
+            [&](QWidget* modal) { typeName(modal, c.typed); },
+            [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_NE(box, nullptr) << "expected a message, found " << modal->metaObject()->className();
+                message = box->text();
+                ASSERT_NE(box->button(c.answer), nullptr) << message.toStdString();
+                box->button(c.answer)->click();
+            },
+        };
+        if (!c.retyped.isEmpty())
+            steps.push_back([&](QWidget* modal) { typeName(modal, c.retyped); });
+        EXPECT_TRUE(playUser(steps, [&] { c.save ? select().ShowSave() : select().ShowOpen(); }));
+        EXPECT_TRUE(message.contains(c.named)) << message.toStdString();
+        EXPECT_EQ(select().FileName, c.chosen);
+    }
 }
 
 } // namespace

@@ -1,133 +1,90 @@
 #include "window_fixture.h"
 
-#include <QComboBox>
-#include <QDir>
 #include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
-
-#include <memory>
-
-#include <gtest/gtest.h>
 
 namespace fambridge {
 namespace {
 
-// Start-up from a temporary application folder, as a user starts the program from the folder holding
-// Famlore.ini and the converters.
-class StartUpTest : public testing::WindowFixture {
-protected:
-    void writeSettings(const QString& appFolder, const QByteArray& content) {
-        drives.makeFile('C', appFolder + "/Famlore.ini", content);
-    }
+using testing::settingsFile;
+
+struct StartCase {
+    const char* name;
+    // Made before the start besides C:\PALM\User1\BACKUP with the database Family: nothing when madeOn is
+    // 0, the bare drive when made is empty, a folder when it ends in '/', else a file.
+    char madeOn;
+    const char* made;
+    QByteArray settings; // Famlore.ini in the application folder; none when empty
+    QString userFolder;
+    QString drive; // the drive start-up leaves chosen for the user folder dialog
+    QString importFile;
+    QString exportFile;
+    QString database;
 };
 
-TEST_F(StartUpTest, FirstRunFindsTheUserFolderAndLeavesTheFileCommandsOff) {
-    drives.makeFolder('C', "PALM/User1/Backup");
+const StartCase kStartCases[] = {
+    {"FirstRunFindsTheUserFolderAndChoosesNoFile", 0, "", "", "C:\\PALM\\User1", "C:", "", "", ""},
+    {"SavedImportFileIsChosen", 'D', "Gen/tree.ged", settingsFile("C:\\PALM\\User1", "D:\\Gen", "", ""),
+     "C:\\PALM\\User1", "C:", "D:\\Gen\\tree.ged", "", ""},
+    {"SavedImportFileIsChosenEvenWhenItsFolderIsGone", 'D', "",
+     settingsFile("C:\\PALM\\User1", "D:\\Gen", "", ""), "C:\\PALM\\User1", "C:", "D:\\Gen\\tree.ged", "",
+     ""},
+    {"ImportNameWithoutAFolderChoosesNoFile", 0, "", settingsFile("C:\\PALM\\User1", "", "", ""),
+     "C:\\PALM\\User1", "C:", "", "", ""},
+    {"SavedExportChoiceSelectsItsDatabase", 0, "", settingsFile("C:\\PALM\\User1", "", "C:\\Out", "Family"),
+     "C:\\PALM\\User1", "C:", "", "C:\\Out\\family.ged", "Family"},
+    {"SavedUserFolderOnDriveDSetsTheDialogToThatDrive", 'D', "PALM/Owner/BACKUP/",
+     settingsFile("D:\\PALM\\Owner", "", "", ""), "D:\\PALM\\Owner", "D:", "", "", ""},
+    {"SavedUserFolderThatIsGoneFallsBackToCButKeepsItsDrive", 'D', "",
+     settingsFile("D:\\PALM\\Gone", "", "", ""), "C:", "D:", "", "", ""},
+};
+
+void PrintTo(const StartCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StartUpTest : public testing::WindowFixture, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartUpTest, ShowsTheChoicesItTookInBothWindows) {
+    const StartCase& c = GetParam();
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    if (c.madeOn && !*c.made)
+        drives.drive(c.madeOn);
+    else if (c.madeOn && QString(c.made).endsWith('/'))
+        drives.makeFolder(c.madeOn, c.made);
+    else if (c.madeOn)
+        drives.makeFile(c.madeOn, c.made);
+    if (!c.settings.isEmpty())
+        drives.makeFile('C', "Conv/Famlore.ini", c.settings);
     start();
 
     EXPECT_EQ(state.AppDir, "C:\\Conv");
     EXPECT_EQ(state.IniPath, "C:\\Conv\\Famlore.ini");
-    EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
-    EXPECT_EQ(state.DriveSpec, "C:");
-    EXPECT_EQ(state.ImportFile, "");
-    EXPECT_EQ(state.ExportFile, "");
-    EXPECT_EQ(state.DatabaseName, "");
-    EXPECT_EQ(form().FromFilename(1)->text(), "");
-    EXPECT_EQ(form().ToFilename(0)->text(), "");
-    EXPECT_EQ(form().Backup(2)->text(), "C:\\PALM\\User1");
-    EXPECT_FALSE(form().Import(0)->isEnabled());
-    EXPECT_FALSE(form().Export(1)->isEnabled());
-    EXPECT_TRUE(form().BrowseI(1)->isEnabled());
-    EXPECT_FALSE(form().BrowseE(0)->isEnabled());
-    EXPECT_EQ(dialog().BackupDrive->Drive(), "c:");
-    EXPECT_EQ(dialog().BackupDir->Path(), "C:\\PALM\\User1");
+    EXPECT_EQ(state.UserFolder, c.userFolder);
+    EXPECT_EQ(form().Backup(2)->text(), c.userFolder);
+    // Every user folder here but the bare drive has a BACKUP folder.
+    EXPECT_EQ(form().BrowseI(1)->isEnabled(), c.userFolder != "C:");
+    EXPECT_EQ(state.DriveSpec, c.drive);
+    EXPECT_EQ(state.ImportFile, c.importFile);
+    EXPECT_EQ(form().FromFilename(1)->text(), c.importFile);
+    EXPECT_EQ(form().Import(0)->isEnabled(), !c.importFile.isEmpty());
+    EXPECT_EQ(state.ExportFile, c.exportFile);
+    EXPECT_EQ(form().ToFilename(0)->text(), c.exportFile);
+    EXPECT_EQ(form().Export(1)->isEnabled(), !c.exportFile.isEmpty());
+    EXPECT_EQ(state.DatabaseName, c.database);
+    EXPECT_EQ(form().DBList->currentText(), c.database);
+    EXPECT_EQ(form().BrowseE(0)->isEnabled(), !c.database.isEmpty());
+    EXPECT_EQ(dialog().BackupDrive->Drive(), c.drive.toLower());
+    // A bare drive opens that drive's current folder, the application folder here.
+    EXPECT_EQ(dialog().BackupDir->Path(), c.userFolder == "C:" ? "C:\\Conv" : c.userFolder);
 }
 
-class SavedImportFile : public StartUpTest, public ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(Cases, StartUpTest, ::testing::ValuesIn(kStartCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(SavedImportFile, IsShownAndEnabledWhetherItsFolderExistsOrNot) {
-    if (GetParam())
-        drives.makeFile('D', "Gen/tree.ged");
-    else
-        drives.drive('D');
-    writeSettings(
-        "Conv",
-        "\"FAMBRIDGE\",\"1.40\"\r\n\"C:\\PALM\\User1\"\r\n\"D:\\Gen\"\r\n\"tree.ged\"\r\n\r\n\r\n\r\n");
-    start();
-    EXPECT_EQ(state.ImportFile, "D:\\Gen\\tree.ged");
-    EXPECT_EQ(form().FromFilename(1)->text(), "D:\\Gen\\tree.ged");
-    EXPECT_TRUE(form().Import(0)->isEnabled());
-    EXPECT_FALSE(form().Export(1)->isEnabled());
-}
+using StartUpFailure = testing::WindowFixture;
 
-INSTANTIATE_TEST_SUITE_P(FolderThereOrNot, SavedImportFile, ::testing::Bool());
-
-TEST_F(StartUpTest, EmptyImportFolderWithANameChoosesNoFile) {
-    writeSettings("Conv",
-                  "\"FAMBRIDGE\",\"1.40\"\r\n\"C:\\PALM\\User1\"\r\n\"\"\r\n\"tree.ged\"\r\n\r\n\r\n\r\n");
-    start();
-    EXPECT_EQ(state.ImportFile, "");
-    EXPECT_EQ(form().FromFilename(1)->text(), "");
-    EXPECT_FALSE(form().Import(0)->isEnabled());
-}
-
-TEST_F(StartUpTest, SavedExportChoiceSelectsItsDatabase) {
-    drives.makeFile('C', "PALM/Owner/BACKUP/FamilyP.PDB");
-    drives.makeFile('C', "PALM/Owner/BACKUP/FamilyE.PDB");
-    writeSettings("Conv", "\"FAMBRIDGE\",\"1.40\"\r\n\"C:\\PALM\\Owner\"\r\n\r\n\r\n\"C:\\Out\"\r\n"
-                          "\"family.ged\"\r\n\"Family\"\r\n");
-    start();
-    EXPECT_EQ(state.ExportFile, "C:\\Out\\family.ged");
-    EXPECT_EQ(form().ToFilename(0)->text(), "C:\\Out\\family.ged");
-    EXPECT_TRUE(form().Export(1)->isEnabled());
-    EXPECT_EQ(form().DBList->currentText(), "Family");
-    EXPECT_TRUE(form().BrowseE(0)->isEnabled());
-    EXPECT_EQ(state.DatabaseName, "Family");
-}
-
-TEST_F(StartUpTest, SavedUserFolderOnDriveDSetsTheDialogToThatDrive) {
-    drives.makeFolder('D', "PALM/Owner/BACKUP");
-    writeSettings("Conv", "\"FAMBRIDGE\",\"1.40\"\r\n\"D:\\PALM\\Owner\"\r\n\r\n\r\n\r\n\r\n\r\n");
-    start();
-    EXPECT_EQ(state.UserFolder, "D:\\PALM\\Owner");
-    EXPECT_EQ(state.DriveSpec, "D:");
-    EXPECT_EQ(dialog().BackupDrive->Drive(), "d:");
-    EXPECT_EQ(dialog().BackupDir->Path(), "D:\\PALM\\Owner");
-    EXPECT_EQ(form().Backup(2)->text(), "D:\\PALM\\Owner");
-    EXPECT_TRUE(form().BrowseI(1)->isEnabled());
-}
-
-TEST_F(StartUpTest, SavedUserFolderThatIsGoneFallsBackToCButKeepsItsDrive) {
-    drives.drive('D');
-    writeSettings("Conv", "\"FAMBRIDGE\",\"1.40\"\r\n\"D:\\PALM\\Gone\"\r\n\r\n\r\n\r\n\r\n\r\n");
-    start();
-    EXPECT_EQ(state.UserFolder, "C:");
-    EXPECT_EQ(state.DriveSpec, "D:");
-    EXPECT_EQ(form().Backup(2)->text(), "C:");
-    EXPECT_FALSE(form().BrowseI(1)->isEnabled());
-}
-
-TEST_F(StartUpTest, ForeignSettingsFileIsIgnoredAndDiscoveryRuns) {
-    drives.makeFolder('C', "PALM/User1/BACKUP");
-    writeSettings(
-        "Conv", "\"fambridge\",\"1.40\"\r\n\"D:\\Elsewhere\"\r\n\"D:\\Gen\"\r\n\"tree.ged\"\r\n\r\n\r\n\r\n");
-    start();
-    EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
-    EXPECT_EQ(state.ImportFile, "");
-    EXPECT_FALSE(form().Import(0)->isEnabled());
-}
-
-TEST_F(StartUpTest, DriveRootAsCurrentFolderDoublesTheSeparatorAndStillReadsTheFile) {
-    writeSettings("", "\"FAMBRIDGE\",\"1.40\"\r\n\"C:\\Saved\"\r\n\r\n\r\n\r\n\r\n\r\n");
-    drives.makeFolder('C', "Saved");
-    start("");
-    EXPECT_EQ(state.AppDir, "C:\\");
-    EXPECT_EQ(state.IniPath, "C:\\\\Famlore.ini");
-    EXPECT_EQ(state.UserFolder, "C:\\Saved");
-}
-
-TEST_F(StartUpTest, CurrentFolderOnNoDriveIsAnError) {
+TEST_F(StartUpFailure, CurrentFolderOnNoDriveIsAnError) {
     QTemporaryDir outside;
     QDir::setCurrent(outside.path());
     const Status started = runStartUp();
