@@ -208,9 +208,9 @@ DeferredBackupDialog::DeferredBackupDialog(AppState& state, platform::FileSystem
                                            MainFormControls& mainForm, QWidget* parent)
     : m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm), m_parent(parent) {}
 
-// The dialog is a child window of the main window, which outlives this object in every owner; deleting it
-// here takes it off the parent's children first.
-DeferredBackupDialog::~DeferredBackupDialog() = default;
+DeferredBackupDialog::~DeferredBackupDialog() {
+    delete m_dialog.data();
+}
 
 void DeferredBackupDialog::setDrive(const QString& drive) {
     if (m_dialog)
@@ -234,7 +234,7 @@ void DeferredBackupDialog::setWarningHandler(std::function<void(const QString&)>
 
 BackupDialog& DeferredBackupDialog::dialog() {
     if (!m_dialog) {
-        m_dialog = std::make_unique<BackupDialog>(m_state, m_fileSystem, m_mainForm, m_parent);
+        m_dialog = new BackupDialog(m_state, m_fileSystem, m_mainForm, m_parent);
         if (m_warn)
             m_dialog->setWarningHandler(m_warn);
         for (const auto& call : std::exchange(m_pending, {}))

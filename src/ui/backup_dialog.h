@@ -8,9 +8,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QListWidget>
+#include <QPointer>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QPushButton;
@@ -116,7 +116,7 @@ public:
 
     // Builds the dialog on the first call.
     BackupDialog& dialog();
-    bool isBuilt() const { return m_dialog != nullptr; }
+    bool isBuilt() const { return !m_dialog.isNull(); }
 
 private:
     AppState& m_state;
@@ -125,7 +125,8 @@ private:
     QWidget* m_parent;
     std::function<void(const QString&)> m_warn;
     std::vector<std::function<void(BackupDialog&)>> m_pending;
-    std::unique_ptr<BackupDialog> m_dialog;
+    // Owned here, but also a child window of the parent, which deletes it if it goes first.
+    QPointer<BackupDialog> m_dialog;
 };
 
 } // namespace fambridge

@@ -144,5 +144,14 @@ TEST_F(BackupDialogTest, BrowseSOpensItModallyWhereItWasLeftAndOnlyOkChangesTheU
     EXPECT_EQ(databases(), QStringList({"Smith"}));
 }
 
+// The built dialog is a child window of the main window and is also held by the object that built it;
+// whichever of the two goes first, the dialog is deleted once.
+TEST_F(BackupDialogTest, MainWindowMayGoBeforeTheDialogsHolder) {
+    start();
+    ASSERT_TRUE(dialog().isHidden());
+    formPtr.reset();
+    dialogPtr.reset();
+}
+
 } // namespace
 } // namespace fambridge
