@@ -122,50 +122,48 @@ LayoutOutcome WindowSizing::storeLastSizes(const MainFormLayout& window) {
     return storeSize(window.Width(), m_sizes.LastWidth, LayoutStep::LastWidth);
 }
 
-QString describe(const LayoutFailure& failure) {
-    QString step;
-    switch (failure.step) {
+namespace {
+
+QString stepName(LayoutStep step) {
+    switch (step) {
     case LayoutStep::TwipsPerPixelX:
-        step = QStringLiteral("TwipsPerPixelX");
-        break;
+        return QStringLiteral("TwipsPerPixelX");
     case LayoutStep::TwipsPerPixelY:
-        step = QStringLiteral("TwipsPerPixelY");
-        break;
+        return QStringLiteral("TwipsPerPixelY");
     case LayoutStep::ScreenHeightPx:
-        step = QStringLiteral("ScreenHeightPx");
-        break;
+        return QStringLiteral("ScreenHeightPx");
     case LayoutStep::ScreenWidthPx:
-        step = QStringLiteral("ScreenWidthPx");
-        break;
+        return QStringLiteral("ScreenWidthPx");
     case LayoutStep::HorizontalFactor:
-        step = QStringLiteral("horizontal factor");
-        break;
+        return QStringLiteral("horizontal factor");
     case LayoutStep::VerticalFactor:
-        step = QStringLiteral("vertical factor");
-        break;
+        return QStringLiteral("vertical factor");
     case LayoutStep::FontFactor:
-        step = QStringLiteral("font factor");
-        break;
+        return QStringLiteral("font factor");
     case LayoutStep::LastHeight:
-        step = QStringLiteral("LastHeight");
-        break;
+        return QStringLiteral("LastHeight");
     case LayoutStep::LastWidth:
-        step = QStringLiteral("LastWidth");
-        break;
+        return QStringLiteral("LastWidth");
     }
-    QString fault;
-    switch (failure.fault) {
+    return {};
+}
+
+QString faultName(LayoutFault fault) {
+    switch (fault) {
     case LayoutFault::FloatingPoint:
-        fault = QStringLiteral("floating-point fault");
-        break;
+        return QStringLiteral("floating-point fault");
     case LayoutFault::IntegerOverflow:
-        fault = QStringLiteral("integer overflow");
-        break;
+        return QStringLiteral("integer overflow");
     case LayoutFault::MissingProperty:
-        fault = QStringLiteral("window size not available");
-        break;
+        return QStringLiteral("window size not available");
     }
-    return step + QStringLiteral(": ") + fault;
+    return {};
+}
+
+} // namespace
+
+QString describe(const LayoutFailure& failure) {
+    return stepName(failure.step) + QStringLiteral(": ") + faultName(failure.fault);
 }
 
 } // namespace fambridge

@@ -181,24 +181,21 @@ bool MainForm::Move(float left, float top, float width, float height) {
 }
 
 ScaledControl* MainForm::button(ButtonArray array, int index) {
-    ControlArray<QPushButton>* buttons = nullptr;
-    switch (array) {
-    case ButtonArray::Import:
-        buttons = &Import;
-        break;
-    case ButtonArray::Export:
-        buttons = &Export;
-        break;
-    case ButtonArray::BrowseE:
-        buttons = &BrowseE;
-        break;
-    case ButtonArray::BrowseS:
-        buttons = &BrowseS;
-        break;
-    case ButtonArray::Exit:
-        buttons = &Exit;
-        break;
-    }
+    const auto buttons = [this, array]() -> ControlArray<QPushButton>* {
+        switch (array) {
+        case ButtonArray::Import:
+            return &Import;
+        case ButtonArray::Export:
+            return &Export;
+        case ButtonArray::BrowseE:
+            return &BrowseE;
+        case ButtonArray::BrowseS:
+            return &BrowseS;
+        case ButtonArray::Exit:
+            return &Exit;
+        }
+        return nullptr;
+    }();
     QPushButton* wanted = buttons ? (*buttons)(index) : nullptr;
     for (const auto& control : m_widgetControls)
         if (wanted && control->widget() == wanted)
