@@ -1,159 +1,288 @@
+#include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
 
 #include "file_size_limit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fambridge::platform {
 namespace {
 
-using testing::hostNames;
 using testing::outcome;
 using testing::TempDrives;
 using testing::valueOrError;
 
+// Names in one string, so that a table row states a whole listing and a failure shows all of it.
+inline QString joined(const std::vector<QString>& names) {
+    return QStringList(names.begin(), names.end()).join(QLatin1Char('|'));
+}
+
+// Every name in a host folder, hidden ones included, in the host's own byte order: what is really there.
+inline QStringList hostNames(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+// Sets the process's current folder for one test and restores the old one. Declare it after the TempDrives
+// it points into, so the folder is left before it is removed.
+struct CurrentFolderGuard {
+    explicit CurrentFolderGuard(const QString& folder) {
+        if (!QDir::setCurrent(folder))
+            throw std::runtime_error("cannot enter " + folder.toStdString());
+    }
+    ~CurrentFolderGuard() { QDir::setCurrent(saved); }
+    const QString saved = QDir::currentPath();
+};
+
+// Points a drive letter of a prefix at any host folder; a DriveMap opened before does not see the change.
+inline void linkDrive(const QString& prefix, QChar letter, const QString& target) {
+    const QString link = prefix + QStringLiteral("/dosdevices/") + letter.toLower() + QLatin1Char(':');
+    QFile::remove(link);
+    if (!QFile::link(target, link))
+        throw std::runtime_error("cannot link " + link.toStdString());
+}
+
+// A parse in one string: drive, components joined by '|' (so a separator left inside one shows) and a
+// final '\' for a trailing separator.
+QString parsed(const FileSystem& fileSystem, const QString& path) {
+    const auto result = fileSystem.parse(path);
+    if (!result)
+        return QStringLiteral("error: ") + result.error();
+    return QString(result->drive) + QLatin1Char(':') + result->components.join(QLatin1Char('|')) +
+           (result->trailingSeparator ? QStringLiteral("\\") : QString());
+}
+
+TEST(ParseDosPath, ResolvesEveryFormAgainstTheFolderTheProcessIsIn) {
+    TempDrives drives;
+    drives.makeFolder('C', "Work/Sub");
+    drives.makeFolder('D', "Elsewhere");
+    const FileSystem& fileSystem = drives.fileSystem();
+    CurrentFolderGuard current(drives.host('C', "Work/Sub"));
+
+    for (const auto& [path, expected] : {
+             std::pair{"C:/Palm\\User1/Backup", "C:Palm|User1|Backup"},
+             {"C:\\\\Palm//\\User1\\\\", "C:Palm|User1\\"},
+             {"C:\\", "C:\\"},
+             // A drive without a separator is relative to that drive's current folder, the root of any drive
+             // the process is not in.
+             {"c:a", "C:Work|Sub|a"},
+             {"D:a\\b", "D:a|b"},
+             {"\\a", "C:a"},
+             {"a\\b", "C:Work|Sub|a|b"},
+             {"..\\..\\..\\..", "C:"},
+             {"C:\\a\\.\\b\\..\\c", "C:a|c"},
+         }) {
+        EXPECT_EQ(parsed(fileSystem, path), expected) << path;
+    }
+    EXPECT_EQ(valueOrError(fileSystem.currentDirectory()), "C:\\Work\\Sub");
+    for (const QString& path :
+         {QString(), QString("1:\\a"), QString("\\\\server\\share\\a"), QString("C:\\a") + QChar(0) + "b"})
+        EXPECT_FALSE(fileSystem.parse(path)) << path.toStdString();
+
+    // The current drive, too, follows the process's folder.
+    CurrentFolderGuard elsewhere(drives.host('D', "Elsewhere"));
+    EXPECT_EQ(parsed(fileSystem, "C:x") + ' ' + parsed(fileSystem, "\\x") + ' ' + parsed(fileSystem, "x"),
+              "C:x D:x D:Elsewhere|x");
+    EXPECT_EQ(valueOrError(fileSystem.currentDirectory()), "D:\\Elsewhere");
+}
+
 TEST(Lookup, FindsEveryComponentWithoutRegardToCaseButPrefersTheExactSpelling) {
     TempDrives drives;
-    for (const char* file : {"PALM/User1/BACKUP/X", "Généalogie/Café.TXT", "Data/which.txt", "DATA/which.txt",
-                             "notes.txt", "NOTES.TXT"})
+    for (const char* file : {"PALM/User1/BACKUP/X", "Data/which.txt", "DATA/which.txt"})
         drives.makeFile('C', file);
     FileSystem& fileSystem = drives.fileSystem();
-    const struct {
-        const char* dosPath;
-        const char* expected; // host path below drive C:
-    } cases[] = {
-        {"c:\\palm\\USER1\\backup\\x", "PALM/User1/BACKUP/X"},
-        {"C:\\GÉNÉALOGIE\\café.txt", "Généalogie/Café.TXT"},
-        // From the first missing component on the spelling given is kept, for a file about to be created.
-        {"c:\\palm\\New Folder\\File.INI", "PALM/New Folder/File.INI"},
-        {"C:\\Data\\which.txt", "Data/which.txt"},
-        {"C:\\DATA\\which.txt", "DATA/which.txt"},
-        {"C:\\notes.txt", "notes.txt"},
-        {"C:\\NOTES.TXT", "NOTES.TXT"},
-        // Without an exact spelling the one a listing gives first wins, whatever order the host reads.
-        {"C:\\data\\WHICH.TXT", "DATA/which.txt"},
-    };
     for (const bool inScope : {false, true}) {
         // Inside a snapshot scope names are found in folder readings instead of by stat().
         std::optional<FolderCache::Scope> scope;
         if (inScope)
             scope.emplace(fileSystem.snapshotScope());
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.dosPath) + (inScope ? " in a scope" : ""));
-            EXPECT_EQ(valueOrError(fileSystem.toHost(c.dosPath)), drives.host('C', c.expected));
+        for (const auto& [dosPath, expected] : {
+                 std::pair{"c:\\palm\\USER1\\backup\\x", "PALM/User1/BACKUP/X"},
+                 // From the first missing component on the spelling given is kept, for a file to be created.
+                 {"c:\\palm\\New Folder\\File.INI", "PALM/New Folder/File.INI"},
+                 {"C:\\Data\\which.txt", "Data/which.txt"},
+                 {"C:\\DATA\\which.txt", "DATA/which.txt"},
+                 // Without an exact spelling the one a listing gives first wins, whatever order the host
+                 // reads.
+                 {"C:\\data\\WHICH.TXT", "DATA/which.txt"},
+             }) {
+            EXPECT_EQ(valueOrError(fileSystem.toHost(dosPath)), drives.host('C', expected))
+                << dosPath << (inScope ? " in a scope" : "");
         }
     }
 }
 
+const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged", "a|b.ged",   "back\\slash.ged",
+                                 "what?.ged",      "star*.ged", "less<.ged", "tab\t.ged"};
+
+// C:\Listing holds ordinary files, a folder, hidden entries, entries that are neither file nor folder, and
+// names that Windows cannot hold or the host cannot decode: these could never be reached again through a DOS
+// path or the settings file, so they do not exist for the program.
+class Listing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : kBadNames)
+            m_drives.makeFile('C', QString("Listing/") + name);
+        // Created out of listing order, so that the host's own order cannot pass for it.
+        for (const char* name : {"familyp.pdb", "FAMILYE.PDB", "Notes.txt", "data", "DATA", ".Hidden.txt"})
+            m_drives.makeFile('C', QString("Listing/") + name);
+        for (const char* name : {"Sub", ".HiddenFolder"})
+            m_drives.makeFolder('C', QString("Listing/") + name);
+        m_drives.makeFile('C', "RootFile.txt");
+
+        const QString folder = m_drives.host('C', "Listing");
+        if (::mkfifo(QFile::encodeName(folder + "/pipe").constData(), 0644) != 0 ||
+            !QFile::link("Notes.txt", folder + "/LinkedFile") || !QFile::link("nowhere", folder + "/broken"))
+            FAIL() << "cannot create the pipe and the links";
+        ASSERT_TRUE(std::ofstream(m_undecodable.constData()));
+    }
+    // Qt cannot remove what it cannot name, so the temporary folder would stay behind.
+    void TearDown() override { ::unlink(m_undecodable.constData()); }
+
+    TempDrives m_drives;
+    const QByteArray m_undecodable = QFile::encodeName(m_drives.host('C', "Listing")) + "/bad\xFF.ged";
+};
+
+TEST_F(Listing, GivesTheVisibleEntriesTheMaskAdmitsInCaseBlindOrderAndNoNameWindowsCannotHold) {
+    const std::string files = "DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt";
+    const auto listed = [&](const char* pattern, ListMask mask) {
+        return joined(m_drives.fileSystem().list(pattern, mask)).toStdString();
+    };
+    // Only the directory mask adds folders, and the dots only in a folder below the root.
+    EXPECT_EQ(listed("C:\\Listing\\*", ListMask::Normal), files);
+    EXPECT_EQ(listed("c:/listing/", ListMask::Directory), ".|..|" + files + "|Sub");
+    EXPECT_EQ(listed("C:\\", ListMask::Directory), "Listing|RootFile.txt");
+    for (const auto& [pattern, expected] : {
+             std::pair{"C:\\Listing\\Sub\\", ".|.."},
+             // The process's folder lies on no drive, so C: stands for its root, which names itself.
+             {"C:", "C:"},
+             // Dot files are hidden, whether matched by a wildcard or named.
+             {"C:\\Listing\\*hidden*", ""},
+             {"C:\\Listing\\.HIDDEN.TXT", ""},
+             // A path that names one entry gives its spelling on disk, if the mask admits it.
+             {"C:\\Listing\\notes.TXT", "Notes.txt"},
+             {"C:\\listing\\SUB", "Sub"},
+             {"C:\\Listing\\Notes.txt\\x", ""},
+             {"C:\\Listing\\PIPE", ""},
+         }) {
+        EXPECT_EQ(listed(pattern, ListMask::Directory), expected) << pattern;
+    }
+    EXPECT_EQ(listed("C:\\listing\\SUB", ListMask::Normal), "");
+    EXPECT_EQ(listed("C:\\Listing\\say \"hi\".ged", ListMask::Normal), "");
+    for (const char* name : kBadNames)
+        EXPECT_FALSE(m_drives.fileSystem().toDos(m_drives.host('C', QString("Listing/") + name))) << name;
+}
+
+TEST_F(Listing, DirContinuesTheLastListingUntilItEndsEmpty) {
+    FileSystem& fs = m_drives.fileSystem();
+    // A new listing starts over, and one that finds nothing ends the old one.
+    QStringList steps{fs.dir("C:\\Listing\\*.pdb", ListMask::Normal), fs.dir(), fs.dir(), fs.dir()};
+    steps << fs.dir("C:\\Listing\\*.txt", ListMask::Normal) << fs.dir("C:\\*.ged", ListMask::Normal)
+          << fs.dir();
+    EXPECT_EQ(steps, (QStringList{"FAMILYE.PDB", "familyp.pdb", "", "", "Notes.txt", "", ""}));
+}
+
+TEST_F(Listing, ReadFolderGivesVisibleFoldersAndOrdinaryFilesOnly) {
+    const auto entries = m_drives.fileSystem().readFolder("c:\\LISTING");
+    ASSERT_TRUE(entries) << entries.error().toStdString();
+    QStringList shown;
+    for (const FolderEntry& entry : *entries)
+        shown.append(entry.name + (entry.isFolder ? "/" : ""));
+    EXPECT_EQ(shown.join('|'), "DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt|Sub/");
+
+    const auto missing = m_drives.fileSystem().readFolder("C:\\Palm\\User9");
+    EXPECT_TRUE(!missing && missing.error().contains("C:\\Palm\\User9")) << outcome(missing).toStdString();
+}
+
 TEST(Attributes, CarryWindowsBitsForTheEntryFoundAndFailForAMissingOne) {
     TempDrives drives;
-    const auto makeReadOnly = [](const QString& hostPath, mode_t mode) {
-        EXPECT_EQ(::chmod(QFile::encodeName(hostPath).constData(), mode), 0) << hostPath.toStdString();
-    };
     drives.makeFolder('C', "Folder");
     drives.makeFile('C', "File.txt");
-    makeReadOnly(drives.makeFile('C', "ReadOnly.txt"), 0444);
-    makeReadOnly(drives.makeFolder('C', "ReadOnlyFolder"), 0555);
-    drives.makeFile('C', ".hidden");
-    drives.makeFolder('C', ".HiddenFolder");
-    makeReadOnly(drives.makeFile('C', ".locked"), 0444);
+    ASSERT_EQ(::chmod(QFile::encodeName(drives.makeFile('C', ".locked")).constData(), 0444), 0);
     constexpr int kMissing = -1;
-    const struct {
-        const char* dosPath;
-        int expected;
-    } cases[] = {
-        {"C:\\folder", Attribute::Directory},
-        {"C:\\FILE.TXT", Attribute::Archive},
-        {"C:\\readonly.txt", Attribute::Archive | Attribute::ReadOnly},
-        {"C:\\readonlyfolder", Attribute::Directory | Attribute::ReadOnly},
-        {"C:\\.HIDDEN", Attribute::Archive | Attribute::Hidden},
-        {"C:\\.hiddenfolder", Attribute::Directory | Attribute::Hidden},
-        {"c:/.locked", Attribute::Archive | Attribute::Hidden | Attribute::ReadOnly},
-        {"C:\\", Attribute::Directory},
-        {"C:\\nothing", kMissing},
-        {"C:\\Folder\\nothing\\deeper", kMissing},
-        {"C:\\File.txt\\below", kMissing},
-        {"Q:\\", kMissing},
-    };
-    for (const auto& c : cases) {
-        const auto attributes = drives.fileSystem().attributes(c.dosPath);
-        EXPECT_EQ(attributes ? *attributes : kMissing, c.expected) << c.dosPath;
+    for (const auto& [dosPath, expected] : {
+             std::pair{"C:\\folder", Attribute::Directory},
+             {"C:\\FILE.TXT", Attribute::Archive},
+             {"c:/.LOCKED", Attribute::Archive | Attribute::Hidden | Attribute::ReadOnly},
+             {"C:\\", Attribute::Directory},
+             {"C:\\nothing", kMissing},
+             {"Q:\\", kMissing},
+         }) {
+        const auto attributes = drives.fileSystem().attributes(dosPath);
+        EXPECT_EQ(attributes ? *attributes : kMissing, expected) << dosPath;
     }
 }
 
 TEST(DeleteFile, RemovesTheFileFoundWithoutRegardToCaseAndNothingElse) {
     TempDrives drives;
-    drives.makeFile('C', "Backup/Family.PDB");
-    drives.makeFile('C', "Backup/Other.PDB");
-    drives.makeFile('C', "a.txt");
-    drives.makeFile('C', "A.TXT");
-    drives.makeFile('C', "Keep/inside.txt", "kept");
+    for (const char* file : {"Backup/Family.PDB", "Backup/Other.PDB", "a.txt", "A.TXT", "Keep/inside.txt"})
+        drives.makeFile('C', file);
     FileSystem& fileSystem = drives.fileSystem();
 
-    EXPECT_EQ(outcome(fileSystem.deleteFile("c:\\BACKUP\\family.pdb")), "ok");
-    EXPECT_EQ(outcome(fileSystem.deleteFile("C:\\A.TXT")), "ok");
-    const Status folder = fileSystem.deleteFile("C:\\keep");
-    ASSERT_FALSE(folder);
-    EXPECT_TRUE(folder.error().contains("C:\\keep")) << folder.error().toStdString();
-    for (const char* missing : {"C:\\Backup\\gone.pdb", "C:\\NoFolder\\gone.pdb", "Q:\\gone.pdb"})
-        EXPECT_FALSE(fileSystem.deleteFile(missing)) << missing;
+    const QStringList outcomes{
+        outcome(fileSystem.deleteFile("c:\\BACKUP\\family.pdb")), outcome(fileSystem.deleteFile("C:\\A.TXT")),
+        outcome(fileSystem.deleteFile("C:\\keep")), outcome(fileSystem.deleteFile("C:\\Backup\\gone.pdb")),
+        outcome(fileSystem.deleteFile("Q:\\gone.pdb"))};
+    EXPECT_EQ(outcomes, (QStringList{"ok", "ok", "error: C:\\keep cannot be deleted: it is a folder.",
+                                     "error: C:\\Backup\\gone.pdb cannot be deleted: it does not exist.",
+                                     "error: Drive Q: does not exist."}));
 
     EXPECT_EQ(hostNames(drives.drive('C')), (QStringList{"Backup", "Keep", "a.txt"}));
     EXPECT_EQ(hostNames(drives.host('C', "Backup")), QStringList{"Other.PDB"});
-    EXPECT_EQ(drives.readHostFile(drives.host('C', "Keep/inside.txt")), "kept");
 }
 
 TEST(ReadFile, RefusesAFileLargerThanTheLimitAndWhatIsNoFile) {
     TempDrives drives;
     drives.makeFolder('C', "Folder");
+    drives.makeFile('C', "Famlore.ini", "0123456789");
     FileSystem& fileSystem = drives.fileSystem();
-    const struct {
-        qint64 size;
-        qint64 maxBytes;
-        bool accepted;
-    } cases[] = {{0, 0, true}, {10, 11, true}, {10, 10, true}, {11, 10, false}, {100000, 4096, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.size) + " bytes, at most " + std::to_string(c.maxBytes));
-        const QByteArray content(c.size, 'x');
-        drives.makeFile('C', "Famlore.ini", content);
-        const auto read = fileSystem.readFile("c:\\FAMLORE.INI", c.maxBytes);
-        ASSERT_EQ(read.ok(), c.accepted) << (read ? "read" : read.error().toStdString());
-        if (read)
-            EXPECT_EQ(*read, content);
-        else
-            EXPECT_TRUE(read.error().contains("c:\\FAMLORE.INI")) << read.error().toStdString();
-    }
-    for (const char* path : {"C:\\missing.ini", "C:\\Folder", "C:\\", "Q:\\x.ini"})
+
+    const auto read = fileSystem.readFile("c:\\FAMLORE.INI", 10);
+    EXPECT_EQ(read ? *read : read.error().toUtf8(), "0123456789");
+    EXPECT_EQ(outcome(fileSystem.readFile("c:\\FAMLORE.INI", 9)),
+              "error: c:\\FAMLORE.INI is larger than 9 bytes.");
+    for (const char* path : {"C:\\missing.ini", "C:\\Folder", "Q:\\x.ini"})
         EXPECT_FALSE(fileSystem.readFile(path, 1000)) << path;
 }
 
 TEST(ReplaceFile, WritesOverTheFileFoundWithoutRegardToCaseOrCreatesItButNeverReplacesAFolder) {
     TempDrives drives;
     drives.makeFile('C', "Palm/FAMLORE.INI", "old");
-    drives.makeFile('C', "Palm/Target/inside.txt", "kept");
+    drives.makeFile('C', "Palm/Target/inside.txt");
     FileSystem& fileSystem = drives.fileSystem();
 
-    EXPECT_EQ(outcome(fileSystem.replaceFile("C:\\palm\\famlore.ini", "new")), "ok");
-    EXPECT_EQ(outcome(fileSystem.replaceFile("C:\\PALM\\Other.ini", "first")), "ok");
     // The host's own error ("Filename refers to a directory") would not say what stands in the way.
-    EXPECT_EQ(outcome(fileSystem.replaceFile("C:\\Palm\\target", "content")),
-              "error: C:\\Palm\\target cannot be written: a folder of that name is in the way.");
-
+    const QStringList outcomes{outcome(fileSystem.replaceFile("C:\\palm\\famlore.ini", "new")),
+                               outcome(fileSystem.replaceFile("C:\\PALM\\Other.ini", "first")),
+                               outcome(fileSystem.replaceFile("C:\\Palm\\target", "content"))};
+    EXPECT_EQ(
+        outcomes,
+        (QStringList{"ok", "ok",
+                     "error: C:\\Palm\\target cannot be written: a folder of that name is in the way."}));
     EXPECT_EQ(hostNames(drives.host('C', "Palm")), (QStringList{"FAMLORE.INI", "Other.ini", "Target"}));
     EXPECT_EQ(hostNames(drives.host('C', "Palm/Target")), QStringList{"inside.txt"});
-    EXPECT_EQ(drives.readHostFile(drives.host('C', "Palm/FAMLORE.INI")), "new");
-    EXPECT_EQ(drives.readHostFile(drives.host('C', "Palm/Other.ini")), "first");
-    EXPECT_EQ(drives.readHostFile(drives.host('C', "Palm/Target/inside.txt")), "kept");
+    EXPECT_EQ(drives.readHostFile(drives.host('C', "Palm/FAMLORE.INI")) +
+                  drives.readHostFile(drives.host('C', "Palm/Other.ini")),
+              "newfirst");
 }
 
 TEST(ReplaceFile, ThatFailsKeepsTheOldContentAndLeavesNoTemporaryFile) {
@@ -164,17 +293,15 @@ TEST(ReplaceFile, ThatFailsKeepsTheOldContentAndLeavesNoTemporaryFile) {
 
     // A small content fails only when the last of it is flushed to disk, a large one already while written.
     for (const int size : {2 * 1024, 64 * 1024}) {
-        SCOPED_TRACE(size);
         Status replaced;
         {
             testing::FileSizeLimit limit(1024);
             ASSERT_TRUE(limit.active());
             replaced = fileSystem.replaceFile("C:\\Palm\\Famlore.ini", QByteArray(size, 'x'));
         }
-        ASSERT_FALSE(replaced);
-        EXPECT_TRUE(replaced.error().contains("C:\\Palm\\Famlore.ini")) << replaced.error().toStdString();
-        EXPECT_EQ(drives.readHostFile(target), old);
-        EXPECT_EQ(hostNames(QFileInfo(target).path()), QStringList{"Famlore.ini"});
+        EXPECT_TRUE(!replaced && replaced.error().contains("C:\\Palm\\Famlore.ini")) << size;
+        EXPECT_EQ(drives.readHostFile(target), old) << size;
+        EXPECT_EQ(hostNames(QFileInfo(target).path()), QStringList{"Famlore.ini"}) << size;
     }
 }
 
@@ -182,19 +309,107 @@ TEST(SnapshotScope, ShowsEachFolderAsItWasFirstReadUntilTheLastScopeCloses) {
     TempDrives drives;
     drives.makeFile('C', "Backup/OneP.PDB");
     FileSystem& fileSystem = drives.fileSystem();
-    const QString pattern = "C:\\Backup\\*.pdb";
+    const auto listed = [&] { return joined(fileSystem.list("C:\\Backup\\*.pdb", ListMask::Normal)); };
     {
         const auto outer = fileSystem.snapshotScope();
         {
             const auto inner = fileSystem.snapshotScope();
-            EXPECT_EQ(testing::joined(fileSystem.list(pattern, ListMask::Normal)), "OneP.PDB");
+            EXPECT_EQ(listed(), "OneP.PDB");
         }
         drives.makeFile('C', "Backup/TwoP.PDB");
-        EXPECT_EQ(testing::joined(fileSystem.list(pattern, ListMask::Normal)), "OneP.PDB");
+        EXPECT_EQ(listed(), "OneP.PDB");
         EXPECT_FALSE(fileSystem.exists("C:\\Backup\\twop.pdb", ListMask::Normal));
     }
-    EXPECT_EQ(testing::joined(fileSystem.list(pattern, ListMask::Normal)), "OneP.PDB|TwoP.PDB");
+    EXPECT_EQ(listed(), "OneP.PDB|TwoP.PDB");
     EXPECT_TRUE(fileSystem.exists("C:\\Backup\\twop.pdb", ListMask::Normal));
+}
+
+TEST(DriveMap, OpenOnAPrefixWithoutDrivesLinksCToDriveCAndZToTheRoot) {
+    QTemporaryDir temporary;
+    const QString prefix = temporary.path() + "/not-yet-created";
+    const auto map = DriveMap::open(prefix);
+    ASSERT_TRUE(map) << map.error().toStdString();
+
+    const auto target = [](const QString& link) { return std::filesystem::read_symlink(link.toStdString()); };
+    EXPECT_EQ(target(prefix + "/dosdevices/c:"), "../drive_c");
+    EXPECT_EQ(target(prefix + "/dosdevices/z:"), "/");
+    EXPECT_TRUE(QFileInfo(prefix + "/drive_c").isDir());
+    EXPECT_EQ(map->drives(), (QList<QChar>{'C', 'Z'}));
+}
+
+TEST(DriveMap, DeepestDriveRootWinsWhicheverLetterItHas) {
+    for (const auto& [outer, inner] : {std::pair{'C', 'D'}, std::pair{'D', 'C'}}) {
+        TempDrives drives;
+        const QString innerRoot = drives.makeFolder('C', "outer/Inner");
+        const QString outerRoot = drives.host('C', "outer");
+        linkDrive(drives.prefix(), outer, outerRoot);
+        linkDrive(drives.prefix(), inner, innerRoot);
+        // A host path reached through a link of its own still lies on the drive its target lies on.
+        const QString alias = drives.prefix() + "/alias";
+        ASSERT_TRUE(QFile::link(innerRoot, alias));
+        const DriveMap& map = drives.fileSystem().driveMap();
+
+        QStringList dos;
+        for (const QString& path :
+             {innerRoot, innerRoot + "/NotYet/new.txt", alias + "/x", outerRoot + "/Other"})
+            dos.append(valueOrError(map.toDos(path)));
+        const QString i = QString(QChar(inner)) + ":\\";
+        EXPECT_EQ(dos, (QStringList{i, i + "NotYet\\new.txt", i + "x", QString(QChar(outer)) + ":\\Other"}))
+            << "inner drive " << inner;
+    }
+}
+
+TEST(DriveMap, HostPathUnderNoDriveIsAnErrorNamingIt) {
+    TempDrives drives;
+    // A sibling whose name merely begins with the drive folder's name is not inside it.
+    const QString sibling = drives.drive('C') + "2";
+    QDir().mkpath(sibling);
+    const DriveMap& map = drives.fileSystem().driveMap();
+
+    for (const QString& path : {sibling + "/file.txt", drives.prefix()}) {
+        const auto dos = map.toDos(path);
+        EXPECT_TRUE(!dos && dos.error().contains(path)) << valueOrError(dos).toStdString();
+    }
+}
+
+TEST(DriveMap, DriveThatIsMissingOrLinksNowhereHoldsNothing) {
+    TempDrives drives;
+    const QString gone = drives.prefix() + "/gone";
+    linkDrive(drives.prefix(), 'D', gone);
+    FileSystem& fileSystem = drives.fileSystem();
+
+    // Opening a prefix that has drives adds none, not even Z:.
+    EXPECT_EQ(fileSystem.driveMap().drives(), (QList<QChar>{'C', 'D'}));
+    EXPECT_FALSE(fileSystem.driveMap().toDos(gone + "/x"));
+    const auto host = fileSystem.toHost("Q:\\x.txt");
+    EXPECT_TRUE(!host && host.error().contains("Q:")) << valueOrError(host).toStdString();
+    for (const char* path : {"D:", "D:\\*", "D:\\x", "q:", "q:\\x"})
+        EXPECT_TRUE(fileSystem.list(path, ListMask::Directory).empty()) << path;
+}
+
+TEST(DriveMap, LocatePrefixFollowsTheOrderOfPreference) {
+    const struct {
+        const char* environment; // besides HOME
+        const char* dotWine;     // what there is of ~/.wine
+        const char* expected;    // "~" stands for the home folder
+    } cases[] = {
+        {"FAMBRIDGE_PREFIX=/p/own WINEPREFIX=/p/wine XDG_DATA_HOME=/p/data", "dosdevices", "/p/own"},
+        {"FAMBRIDGE_PREFIX= WINEPREFIX=/p/wine XDG_DATA_HOME=/p/data", "dosdevices", "/p/wine"},
+        {"XDG_DATA_HOME=/p/data", "dosdevices", "~/.wine"},
+        // A ~/.wine without drives is no Wine set-up to share.
+        {"XDG_DATA_HOME=/p/data", "drive_c", "/p/data/fambridge"},
+        {"", "", "~/.local/share/fambridge"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir home;
+        QDir().mkpath(home.path() + "/.wine/" + c.dotWine);
+        QProcessEnvironment environment;
+        environment.insert("HOME", home.path());
+        for (const QString& setting : QString(c.environment).split(' ', Qt::SkipEmptyParts))
+            environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        EXPECT_EQ(DriveMap::locatePrefix([&](const char* name) { return environment.value(name); }),
+                  QString(c.expected).replace('~', home.path()));
+    }
 }
 
 } // namespace

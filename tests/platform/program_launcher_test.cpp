@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <utility>
 
 namespace fambridge::platform {
 namespace {
@@ -16,23 +16,12 @@ namespace {
 using testing::installStandIn;
 using testing::TempDrives;
 
-void makeNotExecutable(const QString& hostPath) {
-    if (!QFile::setPermissions(hostPath,
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
-        throw std::runtime_error("cannot change the permissions of " + hostPath.toStdString());
-}
-
 // Sets WINEPREFIX for one test, and puts back what was there.
-class WinePrefix {
-public:
+struct WinePrefix {
     explicit WinePrefix(const QByteArray& value) { qputenv("WINEPREFIX", value); }
-    ~WinePrefix() { m_wasSet ? void(qputenv("WINEPREFIX", m_saved)) : void(qunsetenv("WINEPREFIX")); }
-    WinePrefix(const WinePrefix&) = delete;
-    WinePrefix& operator=(const WinePrefix&) = delete;
-
-private:
-    const bool m_wasSet = qEnvironmentVariableIsSet("WINEPREFIX");
-    const QByteArray m_saved = qgetenv("WINEPREFIX");
+    ~WinePrefix() { wasSet ? void(qputenv("WINEPREFIX", saved)) : void(qunsetenv("WINEPREFIX")); }
+    const bool wasSet = qEnvironmentVariableIsSet("WINEPREFIX");
+    const QByteArray saved = qgetenv("WINEPREFIX");
 };
 
 TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseWithTheArgumentsExactlyAsGiven) {
@@ -44,21 +33,11 @@ TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseWithTheArgum
     // The prefix of the drive map must reach the program even when this process was started for another.
     WinePrefix wine("/some/other/prefix");
 
-    const QStringList arguments{"with space",
-                                "\"quoted\"",
-                                "it's",
-                                "$HOME",
-                                "a;b && c | d",
-                                "trailing\\",
-                                "\\\\",
-                                "",
-                                "*",
-                                "two\nlines",
-                                "Généalogie Семья 家族.ged",
-                                "C:\\Palm\\User1\\BACKUP\\FamilyP.PDB"};
+    // What a shell or a command line would split, expand or unquote must arrive as it was.
+    const QStringList arguments{"with space", "\"quoted\" it's", "$HOME *", "trailing\\",
+                                "",           "Семья 家族.ged"};
     const auto started = launcher.start("C:\\Conv\\flimport", arguments);
     ASSERT_TRUE(started) << started.error().toStdString();
-    EXPECT_GT(*started, 0);
 
     const auto record = testing::waitForRecord(program);
     ASSERT_TRUE(record) << "the program did not report within 10 s";
@@ -70,26 +49,17 @@ TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseWithTheArgum
 TEST(ProgramLauncher, RefusesWhatIsNoProgramNamingItAndItsFolder) {
     TempDrives drives;
     for (const char* name : {"FLImport", "Convert.bin"})
-        makeNotExecutable(installStandIn(drives.makeFolder('C', "Conv"), name));
-    drives.makeFolder('C', "Empty/FLImport.d");
+        ASSERT_TRUE(
+            QFile::setPermissions(installStandIn(drives.makeFolder('C', "Conv"), name), QFile::ReadOwner));
     drives.makeFolder('C', "Dirs/FLImport");
     ProgramLauncher launcher(drives.fileSystem());
-    const struct {
-        const char* path;
-        const char* error;
-    } cases[] = {
-        {"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
-        {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
-        {"C:\\Empty\\FLImport", "FLImport was not found in C:\\Empty."},
-        {"C:\\Tools\\FLImport", "FLImport was not found in C:\\Tools."},
-        {"C:\\Dirs\\FLImport", "FLImport was not found in C:\\Dirs."},
-        {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
-        {"C:\\", "C:\\ names a folder, not a program."},
-    };
-    for (const auto& c : cases) {
-        const auto started = launcher.start(c.path, {});
-        EXPECT_EQ(started ? QString("started") : started.error(), QString(c.error));
-    }
+    for (const auto& [path, error] : {
+             std::pair{"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
+             {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
+             {"C:\\Dirs\\FLImport", "FLImport was not found in C:\\Dirs."},
+             {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
+         })
+        EXPECT_EQ(testing::outcome(launcher.start(path, {})), QString("error: ") + error);
 }
 
 TEST(ProgramLauncher, WindowsProgramWithoutWineIsAnError) {
@@ -99,10 +69,9 @@ TEST(ProgramLauncher, WindowsProgramWithoutWineIsAnError) {
     drives.makeFile('C', "Conv/FLImport.exe", "MZ");
     ProgramLauncher launcher(drives.fileSystem());
 
-    const auto started = launcher.start("C:\\Conv\\FLImport", {});
-    ASSERT_FALSE(started);
-    EXPECT_EQ(started.error(),
-              "FLImport.exe in C:\\Conv is a Windows program, and wine, which runs it, is not installed.");
+    EXPECT_EQ(
+        testing::outcome(launcher.start("C:\\Conv\\FLImport", {})),
+        "error: FLImport.exe in C:\\Conv is a Windows program, and wine, which runs it, is not installed.");
 }
 
 } // namespace

@@ -6,48 +6,25 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 
 namespace fambridge::platform {
 namespace {
 
+// What the random comparison below cannot see: characters its alphabet lacks, and the syntax its judge
+// shares with the matcher.
 TEST(MatchesWildcard, MatchesNamesAsWindowsDoes) {
-    const struct {
-        const char16_t* pattern;
-        const char16_t* name;
-        bool matches;
-    } cases[] = {
-        {u"", u"", true},
-        {u"", u"a", false},
-        {u"*", u"", true},
-        // Only "*.*" itself stands for names without a dot; other patterns with dotted stars need the dot.
-        {u"*.*x", u"READMEx", false},
-        {u"a?", u"a", false},
-        {u"?otes.tx?", u"Notes.txt", true},
-        {u"x?y", u"x.y", true},
-        {u"a.b", u"axb", false},
-        {u"*P.PDB", u"FamilyP.PDB.bak", false},
-        {u"*P.PDB", u"P.PDBxP.PDB", true},
-        {u"*ab*ba*", u"xxabyyaabbaa", true},
-        {u"*ab*ba*", u"xxabyyaab", false},
-        {u"*?x", u"x", false},
-        {u"*?x", u"ax", true},
-        {u"abc***", u"abc", true},
-        {u"a", u"b", false},
-        {u"straße.GED", u"STRAßE.ged", true},
-        {u"ÄRGER*", u"ärger.txt", true},
-        {u"ΣΟΦΊΑ", u"σοφία", true},
-        // A character outside the basic plane is one character, as it is to Windows.
-        {u"a?b", u"a\U0001D4B3b", true},
-        {u"\U00010400", u"\U00010428", true},
-        // Brackets and the characters of regular expressions are no syntax.
-        {u"[ab]", u"a", false},
-        {u"[ab]", u"[AB]", true},
-        {u".^$+(){}|\\", u".^$+(){}|\\", true},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(matchesWildcard(c.pattern, c.name), c.matches)
-            << QString::fromUtf16(c.pattern).toStdString() << " against "
-            << QString::fromUtf16(c.name).toStdString();
+    // Only "*.*" itself stands for names without a dot; other patterns with dotted stars need the dot.
+    EXPECT_FALSE(matchesWildcard(u"*.*x", u"READMEx"));
+    for (const auto& [pattern, name] : {
+             // A character outside the basic plane is one character, as it is to Windows.
+             std::pair{u"a?b", u"a\U0001D4B3b"},
+             {u"\U00010400", u"\U00010428"},
+             // Brackets and the characters of regular expressions are no syntax.
+             {u"[ab]", u"[AB]"},
+             {u".^$+(){}|\\", u".^$+(){}|\\"},
+         }) {
+        EXPECT_TRUE(matchesWildcard(pattern, name)) << QString::fromUtf16(pattern).toStdString();
     }
 }
 
@@ -69,19 +46,17 @@ bool judge(const QString& pattern, const QString& name) {
 }
 
 TEST(MatchesWildcard, AgreesWithARegularExpressionOnRandomPatternsAndNames) {
-    const QString patternLetters = QStringLiteral("aAb.ä**?");
-    const QString nameLetters = QStringLiteral("aAb.äÄ");
     std::mt19937 random(20261206);
-    auto pick = [&](const QString& letters, int length) {
+    auto pick = [&](const QString& letters, int maxLength) {
         QString text;
-        for (int i = 0; i < length; ++i)
+        for (int i = std::uniform_int_distribution<int>(0, maxLength)(random); i > 0; --i)
             text += letters[std::uniform_int_distribution<int>(0, letters.size() - 1)(random)];
         return text;
     };
     int matched = 0;
     for (int round = 0; round < 20000; ++round) {
-        const QString pattern = pick(patternLetters, std::uniform_int_distribution<int>(0, 6)(random));
-        const QString name = pick(nameLetters, std::uniform_int_distribution<int>(0, 8)(random));
+        const QString pattern = pick(QStringLiteral("aAb.ä**?"), 6);
+        const QString name = pick(QStringLiteral("aAb.äÄ"), 8);
         const bool expected = judge(pattern, name);
         ASSERT_EQ(matchesWildcard(pattern, name), expected)
             << pattern.toStdString() << " against " << name.toStdString();
