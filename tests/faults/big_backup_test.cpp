@@ -46,14 +46,7 @@ TEST_F(BigBackupFolder, OfAHundredThousandFilesListsEveryDatabaseAndSelectsTheSa
     EXPECT_EQ(listed.back(), saved);
     EXPECT_EQ(form().DBList->currentText(), saved);
     EXPECT_TRUE(form().BrowseE(0)->isEnabled());
-
-    // A second refresh, through OK in the dialog, gives the same list again.
-    dialog().OKButton->click();
-    EXPECT_EQ(form().DBList->count(), kPairs);
-    EXPECT_EQ(form().DBList->currentText(), saved);
-    EXPECT_TRUE(pressExit());
     EXPECT_EQ(warnings, QStringList());
-    EXPECT_EQ(savedChoices().value(5), saved);
 }
 
 } // namespace

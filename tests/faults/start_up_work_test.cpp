@@ -26,8 +26,6 @@ public:
         readings();
     }
     ~FolderReadCounter() { ::close(m_descriptor); }
-    FolderReadCounter(const FolderReadCounter&) = delete;
-    FolderReadCounter& operator=(const FolderReadCounter&) = delete;
 
     bool active() const { return m_descriptor >= 0 && !m_folders.isEmpty(); }
 

@@ -64,8 +64,7 @@ protected:
         ASSERT_TRUE(started.ok()) << started.error().toStdString();
     }
 
-    // The windows are made after the test has laid out its drives, as the program makes them after
-    // reading the drive map.
+    // Made after the test has laid out its drives, as the program makes them after reading the drive map.
     Status runStartUp() {
         formPtr = std::make_unique<MainForm>(state, drives.fileSystem());
         dialogPtr =
@@ -86,8 +85,7 @@ protected:
     }
 
     MainForm& form() { return *formPtr; }
-    // The user folder dialog, built now if nothing has needed it yet.
-    BackupDialog& dialog() { return dialogPtr->dialog(); }
+    BackupDialog& dialog() { return dialogPtr->dialog(); } // built now if nothing has needed it yet
 
     // A list's entries as shown, without the folder list's indentation.
     static QStringList entries(const QAbstractItemModel* list) {
