@@ -18,27 +18,23 @@ void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, Main
     mainForm.setBrowseIEnabled(false);
     mainForm.setBrowseEEnabled(false);
 
-    if (fileSystem.dir(state.UserFolder, ListMask::Directory).isEmpty()) {
+    if (!fileSystem.exists(state.UserFolder, ListMask::Directory)) {
         state.UserFolder = QLatin1String(kNoUserFolder);
         return;
     }
     const QString backup = state.UserFolder + kBackupFolder;
-    if (!fileSystem.dir(backup, ListMask::Directory).isEmpty())
+    if (fileSystem.exists(backup, ListMask::Directory))
         mainForm.setBrowseIEnabled(true);
 
-    // Collected in full first: the partner look-ups below start listings of their own.
-    QStringList found;
-    for (QString name =
-             fileSystem.dir(backup + QLatin1Char('\\') + QLatin1Char('*') + kImportHalf, ListMask::Normal);
-         !name.isEmpty(); name = fileSystem.dir())
-        found.append(name);
+    const std::vector<QString> found =
+        fileSystem.list(backup + QLatin1Char('\\') + QLatin1Char('*') + kImportHalf, ListMask::Normal);
 
     mainForm.clearDBList();
     bool rememberedFound = false;
-    for (const QString& name : std::as_const(found)) {
+    for (const QString& name : found) {
         // Cut by count, so the stem keeps the letter case the listing gave it.
         const QString stem = name.left(name.size() - kImportHalf.size());
-        if (fileSystem.dir(backup + QLatin1Char('\\') + stem + kExportHalf, ListMask::Normal).isEmpty())
+        if (!fileSystem.exists(backup + QLatin1Char('\\') + stem + kExportHalf, ListMask::Normal))
             continue;
         mainForm.addDBListItem(stem);
         if (stem == state.DatabaseName) {

@@ -19,8 +19,7 @@ QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
     const QString prefix = Base + QLatin1Char('\\');
 
     QStringList candidates;
-    for (QString name = fileSystem.dir(prefix, ListMask::Directory); !name.isEmpty();
-         name = fileSystem.dir()) {
+    for (const QString& name : fileSystem.list(prefix, ListMask::Directory)) {
         if (candidates.size() >= kMaxCandidates)
             break;
         // Tested by name before any attribute query: on Windows the swap file's attributes cannot always be
@@ -42,8 +41,7 @@ QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
 void LocatePalmFolder(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                       const QString& Base) {
     // Any name at all, "." included, shows that Base is a folder.
-    const bool basePresent =
-        !fileSystem.dir(Base + QLatin1Char('\\'), platform::ListMask::Directory).isEmpty();
+    const bool basePresent = fileSystem.exists(Base + QLatin1Char('\\'), platform::ListMask::Directory);
     state.UserFolder = FindUserFolder(fileSystem, basePresent ? Base : kSystemDrive);
     RefreshDatabaseList(state, fileSystem, mainForm);
 }

@@ -312,7 +312,7 @@ void MainForm::BrowseE_Click(qint16) {
 
 void MainForm::Import_Click(qint16) {
     const QString installFile = m_state.UserFolder + QStringLiteral("\\INSTALL\\FAMLORIM.PDB");
-    if (!m_fileSystem.dir(installFile, platform::ListMask::Normal).isEmpty()) {
+    if (m_fileSystem.exists(installFile, platform::ListMask::Normal)) {
         // A stale database left in place could be taken for the converter's fresh one.
         const Status deleted = m_fileSystem.deleteFile(installFile);
         if (!deleted) {
