@@ -4,7 +4,7 @@
 
 namespace fambridge {
 
-// One control of a window as the control scaler reaches it: by property name, as the original platform
+// One control of a window as the control scaler reaches it: by property name, as Windows
 // allowed for any control. Lengths are twips and font sizes points, single precision.
 //
 // A control type may lack any property or operation. Every default below answers "lacking" (no value,
@@ -45,7 +45,7 @@ enum class ButtonArray { Import, Export, BrowseE, BrowseS, Exit };
 enum class SeparatorLine { Line1, Line2, Line3 };
 
 // MainForm as the control scaler and the window sizing handlers see it. Everything is in twips, which is
-// what setting the window's scale mode to twips achieves on the original platform. The names avoid those
+// what setting the window's scale mode to twips achieves on Windows. The names avoid those
 // of MainForm's own members (Import, Line1, ...) so that the window can implement this directly.
 class MainFormLayout {
 public:

@@ -44,7 +44,7 @@ template <typename Target> void moveScaled(Target& target, float kx, float ky) {
         target.Move(*newLeft, *newTop, *newWidth, *newHeight);
 }
 
-// A combo box's height follows its font on the original platform and cannot be set, so its Left, Top and
+// A combo box's height follows its font on Windows and cannot be set, so its Left, Top and
 // Width are three separate units and its Height is left alone.
 void scaleComboBox(ScaledControl& control, float kx, float ky) {
     if (const auto left = scaled(control.Left(), kx))
@@ -71,9 +71,9 @@ constexpr Separator kSeparators[] = {
 
 // Midway between the bottom edge of the button above and the top edge of the button below, in whole
 // twips; nothing when a button or one of its properties is missing or the position leaves 16 bits.
-std::optional<qint16> separatorPosition(MainFormLayout& W, const Separator& separator) {
-    const ScaledControl* above = W.button(separator.aboveArray, separator.aboveIndex);
-    const ScaledControl* below = W.button(separator.belowArray, separator.belowIndex);
+std::optional<qint16> separatorPosition(MainFormLayout& window, const Separator& separator) {
+    const ScaledControl* above = window.button(separator.aboveArray, separator.aboveIndex);
+    const ScaledControl* below = window.button(separator.belowArray, separator.belowIndex);
     if (!above || !below)
         return std::nullopt;
     const std::optional<float> aboveTop = above->Top();
@@ -87,14 +87,14 @@ std::optional<qint16> separatorPosition(MainFormLayout& W, const Separator& sepa
 
 } // namespace
 
-LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& W, bool FirstLayout) {
+LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& window, bool FirstLayout) {
     const float kf = (kx + ky) / 2;
     if (!std::isfinite(kf))
         return LayoutFailure{LayoutStep::FontFactor, LayoutFault::FloatingPoint};
 
-    const int count = W.controlCount();
+    const int count = window.controlCount();
     for (int i = 0; i < count; ++i) {
-        ScaledControl& control = W.control(i);
+        ScaledControl& control = window.control(i);
         if (control.isComboBox())
             scaleComboBox(control, kx, ky);
         else
@@ -104,13 +104,13 @@ LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& W, bool FirstLa
     }
 
     if (FirstLayout)
-        moveScaled(W, kx, ky);
+        moveScaled(window, kx, ky);
 
     for (const Separator& separator : kSeparators) {
-        if (ScaledControl* line = W.line(separator.line)) {
+        if (ScaledControl* line = window.line(separator.line)) {
             line->setX1(1);
             // Read at each assignment: the width after the window's own move above.
-            if (const std::optional<float> width = W.Width())
+            if (const std::optional<float> width = window.Width())
                 line->setX2(*width);
         }
     }
@@ -121,8 +121,8 @@ LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& W, bool FirstLa
         // last held, the control count left by the loop or the previous line's position, which puts the
         // line at a place that has nothing to do with its buttons, over a row of controls. Leaving it where
         // the last good layout put it follows the rule that a failed unit changes nothing.
-        const std::optional<qint16> position = separatorPosition(W, separator);
-        ScaledControl* line = W.line(separator.line);
+        const std::optional<qint16> position = separatorPosition(window, separator);
+        ScaledControl* line = window.line(separator.line);
         if (!position || !line)
             continue;
         line->setY1(*position);

@@ -12,6 +12,6 @@ namespace fambridge {
 // Only computing kf can fail (factors near the single-precision limit): then nothing is changed and the
 // outcome names LayoutStep::FontFactor. After that every failing unit (a missing property, a refused value,
 // an overflow) is skipped and the rest goes on, and the outcome is ok.
-LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& W, bool FirstLayout);
+LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& window, bool FirstLayout);
 
 } // namespace fambridge

@@ -35,7 +35,7 @@ struct LayoutFailure {
     bool operator==(const LayoutFailure&) const = default;
 };
 
-// Where a layout handler stopped. On the original platform such a fault ended the program; here the
+// Where a layout handler stopped. On Windows such a fault ended the program; here the
 // handler stops at the failing step, the window keeps what the earlier steps did and stays usable, and
 // the caller decides whether to mention it anywhere.
 class [[nodiscard]] LayoutOutcome {

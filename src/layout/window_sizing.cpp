@@ -9,9 +9,6 @@ namespace fambridge {
 
 namespace {
 
-constexpr qint16 kDesignScreenWidthPx = 800;
-constexpr qint16 kDesignScreenHeightPx = 600;
-
 LayoutOutcome storeInt16(double value, qint16& target, LayoutStep step) {
     const std::optional<qint16> rounded = toInt16(value);
     if (!rounded)
@@ -120,50 +117,6 @@ LayoutOutcome WindowSizing::storeLastSizes(const MainFormLayout& window) {
     if (auto outcome = storeSize(window.Height(), m_sizes.LastHeight, LayoutStep::LastHeight); !outcome)
         return outcome;
     return storeSize(window.Width(), m_sizes.LastWidth, LayoutStep::LastWidth);
-}
-
-namespace {
-
-QString stepName(LayoutStep step) {
-    switch (step) {
-    case LayoutStep::TwipsPerPixelX:
-        return QStringLiteral("TwipsPerPixelX");
-    case LayoutStep::TwipsPerPixelY:
-        return QStringLiteral("TwipsPerPixelY");
-    case LayoutStep::ScreenHeightPx:
-        return QStringLiteral("ScreenHeightPx");
-    case LayoutStep::ScreenWidthPx:
-        return QStringLiteral("ScreenWidthPx");
-    case LayoutStep::HorizontalFactor:
-        return QStringLiteral("horizontal factor");
-    case LayoutStep::VerticalFactor:
-        return QStringLiteral("vertical factor");
-    case LayoutStep::FontFactor:
-        return QStringLiteral("font factor");
-    case LayoutStep::LastHeight:
-        return QStringLiteral("LastHeight");
-    case LayoutStep::LastWidth:
-        return QStringLiteral("LastWidth");
-    }
-    return {};
-}
-
-QString faultName(LayoutFault fault) {
-    switch (fault) {
-    case LayoutFault::FloatingPoint:
-        return QStringLiteral("floating-point fault");
-    case LayoutFault::IntegerOverflow:
-        return QStringLiteral("integer overflow");
-    case LayoutFault::MissingProperty:
-        return QStringLiteral("window size not available");
-    }
-    return {};
-}
-
-} // namespace
-
-QString describe(const LayoutFailure& failure) {
-    return stepName(failure.step) + QStringLiteral(": ") + faultName(failure.fault);
 }
 
 } // namespace fambridge

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "platform/file_system.h"
-#include "startup/app_state.h"
-#include "startup/form_controls.h"
+#include "state/app_state.h"
+#include "state/window_controls.h"
 
 namespace fambridge {
-
-// The UserFolder value that means "no user folder is known".
-inline constexpr char kNoUserFolder[] = "C:";
 
 // Refills DBList with the stems of the complete <name>P.PDB / <name>E.PDB pairs in UserFolder's BACKUP
 // folder, selects DatabaseName when it is listed exactly so, and enables BrowseI(1) and BrowseE(0) to

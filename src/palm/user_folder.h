@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/file_system.h"
-#include "startup/app_state.h"
-#include "startup/form_controls.h"
+#include "state/app_state.h"
+#include "state/window_controls.h"
 
 #include <QString>
 

@@ -84,7 +84,7 @@ std::optional<SettingsRecords> parseSettings(const QString& text) {
     return records;
 }
 
-std::optional<SettingsRecords> ReadSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath) {
+std::optional<SettingsRecords> readSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath) {
     if (!fileSystem.exists(iniPath, platform::ListMask::Normal))
         return std::nullopt;
     const auto bytes = fileSystem.readFile(iniPath, kSettingsSizeLimit);
@@ -116,7 +116,7 @@ QStringList settingsLines(AppState& state) {
     return lines;
 }
 
-Status WriteSettingsFile(platform::FileSystem& fileSystem, AppState& state) {
+Status writeSettingsFile(platform::FileSystem& fileSystem, AppState& state) {
     return platform::writeTextLines(fileSystem, state.IniPath, settingsLines(state));
 }
 

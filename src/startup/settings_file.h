@@ -2,7 +2,7 @@
 
 #include "platform/file_system.h"
 #include "platform/result.h"
-#include "startup/app_state.h"
+#include "state/app_state.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,13 +30,13 @@ struct SettingsRecords {
 std::optional<SettingsRecords> parseSettings(const QString& text);
 // nullopt when the file is missing, foreign, unreadable, not text, larger than kSettingsSizeLimit or short;
 // start-up then takes the defaults.
-std::optional<SettingsRecords> ReadSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath);
+std::optional<SettingsRecords> readSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath);
 
 // The seven lines, without line ends, that Exit saves. Splitting ImportFile and ExportFile updates
 // ImportDir/ImportName and ExportDir/ExportName, which is why the state is not const.
 QStringList settingsLines(AppState& state);
 // Replaces state.IniPath as a whole, so that a failure leaves the previous file as it was.
-Status WriteSettingsFile(platform::FileSystem& fileSystem, AppState& state);
+Status writeSettingsFile(platform::FileSystem& fileSystem, AppState& state);
 
 // Cuts at the last "\" or "/". Without any separator the whole path is the name and the folder is empty.
 void SplitPath(const QString& FullPath, QString& Folder, QString& Name);

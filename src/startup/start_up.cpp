@@ -2,7 +2,6 @@
 
 #include "palm/database_list.h"
 #include "palm/user_folder.h"
-#include "startup/settings_file.h"
 
 namespace fambridge {
 
@@ -13,7 +12,22 @@ void SetDefaults(AppState& state, platform::FileSystem& fileSystem, MainFormCont
     state.DatabaseName.clear();
 }
 
-Status StartUp(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
+void takeSavedChoices(AppState& state, const SettingsRecords& saved) {
+    state.UserFolder = saved.UserFolder;
+    state.ImportDir = saved.ImportDir;
+    state.ImportName = saved.ImportName;
+    state.ExportDir = saved.ExportDir;
+    state.ExportName = saved.ExportName;
+    state.DatabaseName = saved.DatabaseName;
+    if (!state.UserFolder.isEmpty())
+        state.DriveSpec = state.UserFolder.left(2);
+    state.ImportFile =
+        state.ImportDir.isEmpty() ? QString() : state.ImportDir + QLatin1Char('\\') + state.ImportName;
+    state.ExportFile =
+        state.ExportDir.isEmpty() ? QString() : state.ExportDir + QLatin1Char('\\') + state.ExportName;
+}
+
+Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                BackupDialogControls& backupDialog) {
     // The settings file, discovery, the database list and the dialog's folder list look at the same few
     // folders; one reading of each serves the whole start-up.
@@ -25,28 +39,13 @@ Status StartUp(AppState& state, platform::FileSystem& fileSystem, MainFormContro
     state.AppDir = *current;
     state.IniPath = state.AppDir + QStringLiteral("\\Famlore.ini");
 
-    if (const auto saved = ReadSettingsFile(fileSystem, state.IniPath)) {
-        state.UserFolder = saved->UserFolder;
-        state.ImportDir = saved->ImportDir;
-        state.ImportName = saved->ImportName;
-        state.ExportDir = saved->ExportDir;
-        state.ExportName = saved->ExportName;
-        state.DatabaseName = saved->DatabaseName;
-
-        if (!state.UserFolder.isEmpty())
-            state.DriveSpec = state.UserFolder.left(2);
-        if (!state.ImportDir.isEmpty()) {
-            state.ImportFile = state.ImportDir + QLatin1Char('\\') + state.ImportName;
+    if (const auto saved = readSettingsFile(fileSystem, state.IniPath)) {
+        takeSavedChoices(state, *saved);
+        // A saved file's command is enabled whether or not the file is still there.
+        if (!state.ImportFile.isEmpty())
             mainForm.setImportEnabled(true);
-        } else {
-            state.ImportFile.clear();
-        }
-        if (!state.ExportDir.isEmpty()) {
-            state.ExportFile = state.ExportDir + QLatin1Char('\\') + state.ExportName;
+        if (!state.ExportFile.isEmpty())
             mainForm.setExportEnabled(true);
-        } else {
-            state.ExportFile.clear();
-        }
         RefreshDatabaseList(state, fileSystem, mainForm);
     } else {
         SetDefaults(state, fileSystem, mainForm);
@@ -56,7 +55,7 @@ Status StartUp(AppState& state, platform::FileSystem& fileSystem, MainFormContro
     mainForm.setToFilename(state.ExportFile);
     backupDialog.setDrive(state.DriveSpec);
     backupDialog.setPath(state.UserFolder);
-    mainForm.setBackupFolder(state.UserFolder);
+    mainForm.setUserFolderLabel(state.UserFolder);
     return {};
 }
 

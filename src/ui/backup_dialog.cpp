@@ -1,6 +1,7 @@
 #include "ui/backup_dialog.h"
 
 #include "palm/database_list.h"
+#include "ui/design.h"
 #include "ui/twips.h"
 
 #include <QKeyEvent>
@@ -129,15 +130,12 @@ void DriveList::showDrive(QChar letter) {
 
 BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                            QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm),
+    : QDialog(parent, Qt::Dialog | kFixedFrame), m_state(state), m_fileSystem(fileSystem),
+      m_mainForm(mainForm),
       m_warn([this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); }) {
     setWindowTitle(QStringLiteral("Please select your User Folder"));
     setModal(true);
-    QFont designFont(QStringLiteral("Sans Serif"), 8);
-    designFont.setStyleHint(QFont::SansSerif);
-    setFont(designFont);
+    setFont(designFont());
 
     const double tpp = twipsPerPixel(this);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
@@ -178,7 +176,7 @@ void BackupDialog::BackupDrive_Change() {
     const Status switched = BackupDir->setPath(m_state.DriveSpec);
     if (!switched) {
         BackupDrive->showDrive(BackupDir->Path().front());
-        m_warn(QStringLiteral("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
+        m_warn(tr("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
     }
 }
 
@@ -186,7 +184,7 @@ void BackupDialog::OKButton_Click() {
     m_state.UserFolder = BackupDir->Path();
     if (m_state.UserFolder.endsWith(QLatin1Char('\\')))
         m_state.UserFolder.chop(1);
-    m_mainForm.setBackupFolder(m_state.UserFolder);
+    m_mainForm.setUserFolderLabel(m_state.UserFolder);
     RefreshDatabaseList(m_state, m_fileSystem, m_mainForm);
     accept();
 }

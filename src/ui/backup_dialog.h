@@ -2,8 +2,8 @@
 
 #include "platform/dos_path.h"
 #include "platform/file_system.h"
-#include "startup/app_state.h"
-#include "startup/form_controls.h"
+#include "state/app_state.h"
+#include "state/window_controls.h"
 
 #include <QComboBox>
 #include <QDialog>

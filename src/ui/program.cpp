@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "startup/start_up.h"
 #include "ui/backup_dialog.h"
+#include "ui/design.h"
 #include "ui/main_form.h"
 
 #include <QApplication>
@@ -11,15 +12,11 @@
 
 namespace fambridge {
 
-namespace {
-const QString kCaption = QStringLiteral("Famlore Conversion Utility");
-}
-
 int Main() {
     auto driveMap = platform::DriveMap::open(
         platform::DriveMap::locatePrefix([](const char* name) { return qEnvironmentVariable(name); }));
     if (!driveMap) {
-        QMessageBox::critical(nullptr, kCaption, driveMap.error());
+        QMessageBox::critical(nullptr, kMainFormCaption, driveMap.error());
         return 1;
     }
     platform::FileSystem fileSystem(std::move(driveMap).value());
@@ -28,13 +25,13 @@ int Main() {
     DeferredBackupDialog backupDialog(state, fileSystem, mainForm, &mainForm);
     mainForm.setBackupDialog(&backupDialog);
 
-    const Status started = StartUp(state, fileSystem, mainForm, backupDialog);
+    const Status started = startUp(state, fileSystem, mainForm, backupDialog);
     if (!started) {
-        QMessageBox::critical(
-            nullptr, kCaption,
-            QStringLiteral("FamBridge cannot start here: %1\n\nStart it from a folder on one of "
-                           "the drives in %2/dosdevices.")
-                .arg(started.error(), fileSystem.driveMap().prefix()));
+        QMessageBox::critical(nullptr, kMainFormCaption,
+                              QCoreApplication::translate(
+                                  "Main", "FamBridge cannot start here: %1\n\nStart it from a folder on "
+                                          "one of the drives in %2/dosdevices.")
+                                  .arg(started.error(), fileSystem.driveMap().prefix()));
         return 1;
     }
 

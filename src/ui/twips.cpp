@@ -8,10 +8,14 @@
 
 namespace fambridge {
 
+namespace {
+constexpr double kUsualDotsPerInch = 96.0;
+}
+
 double twipsPerPixel(const QWidget* widget) {
     const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    const double dpi = screen ? screen->logicalDotsPerInchX() : kUsualDotsPerInch;
+    return kTwipsPerInch / (dpi > 0 ? dpi : kUsualDotsPerInch);
 }
 
 int twipsToPixels(double twips, double twipsPerPixel) {
@@ -24,6 +28,20 @@ QRect twipsToPixels(double left, double top, double width, double height, double
     // Right and bottom edges are rounded on their own, so that neighbouring controls never overlap or gap.
     return QRect(x, y, twipsToPixels(left + width, twipsPerPixel) - x,
                  twipsToPixels(top + height, twipsPerPixel) - y);
+}
+
+ScreenMetrics screenMetrics(const QWidget* widget) {
+    const QScreen* screen = widget->screen();
+    ScreenMetrics metrics;
+    if (!screen)
+        return metrics;
+    const double dotsPerInchX = screen->logicalDotsPerInchX();
+    const double dotsPerInchY = screen->logicalDotsPerInchY();
+    metrics.twipsPerPixelX = float(kTwipsPerInch / dotsPerInchX);
+    metrics.twipsPerPixelY = float(kTwipsPerInch / dotsPerInchY);
+    metrics.widthTwips = float(screen->size().width() * kTwipsPerInch / dotsPerInchX);
+    metrics.heightTwips = float(screen->size().height() * kTwipsPerInch / dotsPerInchY);
+    return metrics;
 }
 
 } // namespace fambridge

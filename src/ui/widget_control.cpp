@@ -52,7 +52,7 @@ bool WidgetControl::setFontSize(float points) {
 
 void WidgetControl::show() {
     // A drop-down list is as tall as its font makes it: its Height is never scaled, yet it grows with
-    // the font as the original platform's combo box did.
+    // the font as Windows' combo box did.
     const float height =
         m_comboBox && m_designFontSize > 0 ? m_height * m_fontSize / m_designFontSize : m_height;
     m_widget->setGeometry(twipsToPixels(m_left, m_top, m_width, height, m_twipsPerPixel));

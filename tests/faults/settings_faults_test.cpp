@@ -72,7 +72,7 @@ TEST_F(SettingsFaults, HugeOneLineSettingsFileIsRefusedAfterReadingLittleOfItAnd
 
     const qint64 before = bytesReadSoFar();
     ASSERT_GE(before, 0);
-    EXPECT_FALSE(ReadSettingsFile(drives.fileSystem(), "C:\\Conv\\Famlore.ini").has_value());
+    EXPECT_FALSE(readSettingsFile(drives.fileSystem(), "C:\\Conv\\Famlore.ini").has_value());
     EXPECT_LT(bytesReadSoFar() - before, 4 * kSettingsSizeLimit);
 
     start();

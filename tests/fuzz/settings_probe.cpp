@@ -3,6 +3,7 @@
 #include "platform/dos_path.h"
 #include "platform/text_file.h"
 #include "startup/settings_file.h"
+#include "startup/start_up.h"
 
 #include <QStringList>
 
@@ -37,16 +38,7 @@ bool operator==(const SettingsRecords& a, const SettingsRecords& b) {
 // The state start-up leaves behind after reading these records.
 AppState startedFrom(const SettingsRecords& records) {
     AppState state;
-    state.UserFolder = records.UserFolder;
-    state.ImportDir = records.ImportDir;
-    state.ImportName = records.ImportName;
-    state.ExportDir = records.ExportDir;
-    state.ExportName = records.ExportName;
-    state.DatabaseName = records.DatabaseName;
-    if (!state.ImportDir.isEmpty())
-        state.ImportFile = state.ImportDir + QLatin1Char('\\') + state.ImportName;
-    if (!state.ExportDir.isEmpty())
-        state.ExportFile = state.ExportDir + QLatin1Char('\\') + state.ExportName;
+    takeSavedChoices(state, records);
     return state;
 }
 

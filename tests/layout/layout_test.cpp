@@ -262,7 +262,7 @@ ScreenMetrics screenOf(int widthPx, int heightPx) {
 const ScreenMetrics kDesignScreen = screenOf(800, 600);
 
 // TwipsPerPixelX, TwipsPerPixelY, ScreenHeightPx, ScreenWidthPx: the load's steps in their order.
-std::array<qint16, 4> screenFigures(const AppState& state) {
+std::array<qint16, 4> screenFigures(const ResizeState& state) {
     return {state.TwipsPerPixelX, state.TwipsPerPixelY, state.ScreenHeightPx, state.ScreenWidthPx};
 }
 
@@ -293,8 +293,7 @@ struct LoadedWindow {
     }
     float sample(FakeControl::Property property) { return *form.at("Sample").p[property]; }
 
-    AppState state;
-    WindowSizing sizing{state};
+    WindowSizing sizing;
     FakeMainForm form;
     bool loaded = false;
 };
@@ -304,7 +303,7 @@ TEST(WindowSizing, LoadScalesFromThe800x600DesignByTheScreenInWholePixels) {
     LoadedWindow w(12000, 6000, 0, {8.5714283f, 8.5714283f, 16457.143f, 9257.1426f});
     ASSERT_TRUE(w.loaded);
 
-    EXPECT_EQ(screenFigures(w.state), (std::array<qint16, 4>{9, 9, 1029, 1829}));
+    EXPECT_EQ(screenFigures(w.sizing.resizeState()), (std::array<qint16, 4>{9, 9, 1029, 1829}));
     const float kx = 2.28625f, ky = 1.715f, kf = 2.0006251f;
     EXPECT_EQ(w.form.at("Sample"), box(1000 * kx, 500 * ky, 2000 * kx, 300 * ky, 8 * kf));
 }
@@ -327,19 +326,18 @@ TEST(WindowSizing, LoadResetsTheResizeFlagsThenStopsAtTheFaultingStepKeepingTheE
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(describe(c.failure).toStdString());
-        AppState state;
+        WindowSizing sizing;
         // As an earlier load and resize left them.
-        state.FirstLayout = false;
-        state.ResizeArmed = true;
-        WindowSizing sizing(state);
+        sizing.resizeState().FirstLayout = false;
+        sizing.resizeState().ResizeArmed = true;
         FakeMainForm form = designMainForm();
         const auto before = form.snapshot();
 
         EXPECT_EQ(sizing.Form_Load(c.screen, form).failure(), c.failure);
-        EXPECT_EQ(screenFigures(state), c.figures);
+        EXPECT_EQ(screenFigures(sizing.resizeState()), c.figures);
         EXPECT_EQ(form.snapshot(), before);
-        EXPECT_TRUE(state.FirstLayout);
-        EXPECT_FALSE(state.ResizeArmed);
+        EXPECT_TRUE(sizing.resizeState().FirstLayout);
+        EXPECT_FALSE(sizing.resizeState().ResizeArmed);
     }
 }
 
@@ -366,7 +364,7 @@ TEST(WindowSizing, FirstNotificationOnlyArmsThenResizesCompoundRatiosOfTheSizesR
     EXPECT_EQ(w.sample(T), 541.666687f);
     // (1560 + 375 + 2400) / 2 twips scaled by 6500 / 6000.
     EXPECT_EQ(w.form.at("Line2"), line(1, 2348, 12100, 2348));
-    EXPECT_FALSE(w.state.FirstLayout);
+    EXPECT_FALSE(w.sizing.resizeState().FirstLayout);
 
     ASSERT_TRUE(w.resizeTo(9400, 5500));
     // By 12100 / 12000 and then 9400 / 12100; scaling once by 9400 / 12000 would give 783.333374.
@@ -382,7 +380,7 @@ TEST(WindowSizing, ResizeFactorFaultStopsBeforeScalingWithFirstLayoutAlreadyFals
 
     EXPECT_EQ(w.resizeTo(0.4f, 6000).failure(),
               (LayoutFailure{LayoutStep::HorizontalFactor, LayoutFault::FloatingPoint}));
-    EXPECT_FALSE(w.state.FirstLayout);
+    EXPECT_FALSE(w.sizing.resizeState().FirstLayout);
     EXPECT_EQ(w.form.snapshot(), before);
 }
 

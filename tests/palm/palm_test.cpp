@@ -1,7 +1,7 @@
 #include "palm/database_list.h"
 #include "palm/user_folder.h"
 #include "qt_printers.h"
-#include "startup/form_controls.h"
+#include "state/window_controls.h"
 #include "temp_drives.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ public:
     void setExportEnabled(bool) override {}
     void setFromFilename(const QString&) override {}
     void setToFilename(const QString&) override {}
-    void setBackupFolder(const QString&) override {}
+    void setUserFolderLabel(const QString&) override {}
 };
 
 // Drive C: with the entries, which are paths inside the folder `in` separated by blanks, created in

@@ -40,7 +40,7 @@ protected:
     QByteArray iniBytes() { return drives.readHostFile(drives.host(QLatin1Char('C'), kIniRelative)); }
     // The six records in their order, or no list at all when the file is not usable.
     QStringList readIni(const QString& path = kIniPath) {
-        const std::optional<SettingsRecords> r = ReadSettingsFile(drives.fileSystem(), path);
+        const std::optional<SettingsRecords> r = readSettingsFile(drives.fileSystem(), path);
         if (!r)
             return {};
         return {r->UserFolder, r->ImportDir, r->ImportName, r->ExportDir, r->ExportName, r->DatabaseName};
@@ -82,7 +82,7 @@ TEST_F(SettingsFile, WritesExactlyTheseBytesInPlaceOfTheOldFileAndReadsThemBack)
         state.ExportFile = c.choices[2];
         state.DatabaseName = c.choices[3];
 
-        ASSERT_TRUE(WriteSettingsFile(drives.fileSystem(), state).ok());
+        ASSERT_TRUE(writeSettingsFile(drives.fileSystem(), state).ok());
 
         EXPECT_EQ(iniBytes(), c.bytes);
         EXPECT_EQ(readIni(), c.readBack);
@@ -105,7 +105,7 @@ TEST(SettingsLines, SplitTheChosenFilesIntoTheirPiecesAndKeepThePiecesOfTheOther
 TEST_F(SettingsFile, DriveRootApplicationFolderWritesAndReadsAtTheRoot) {
     // Start-up joins "C:\" and "\Famlore.ini" as they stand.
     state.IniPath = QStringLiteral("C:\\\\Famlore.ini");
-    ASSERT_TRUE(WriteSettingsFile(drives.fileSystem(), state).ok());
+    ASSERT_TRUE(writeSettingsFile(drives.fileSystem(), state).ok());
     EXPECT_EQ(drives.readHostFile(drives.host(QLatin1Char('C'), QStringLiteral("Famlore.ini"))), kPlainFile);
     EXPECT_EQ(readIni(state.IniPath), kPlainRecords);
 }
@@ -113,7 +113,7 @@ TEST_F(SettingsFile, DriveRootApplicationFolderWritesAndReadsAtTheRoot) {
 TEST_F(SettingsFile, FolderInTheWayFailsNamingTheFileAndLeavesTheFolderAlone) {
     const QString folder = drives.makeFolder(QLatin1Char('C'), kIniRelative);
 
-    const Status written = WriteSettingsFile(drives.fileSystem(), state);
+    const Status written = writeSettingsFile(drives.fileSystem(), state);
 
     ASSERT_FALSE(written.ok());
     EXPECT_TRUE(written.error().contains(kIniPath)) << written.error().toStdString();
@@ -128,7 +128,7 @@ TEST_F(SettingsFile, FailedWriteNamesTheFileAndKeepsTheOldOneWithNothingBesideIt
     {
         testing::FileSizeLimit limit(16);
         ASSERT_TRUE(limit.active());
-        written = WriteSettingsFile(drives.fileSystem(), state);
+        written = writeSettingsFile(drives.fileSystem(), state);
     }
 
     ASSERT_FALSE(written.ok());

@@ -111,8 +111,8 @@ TEST_F(CommandsTest, BrowseDialogsAskForTheirTitleFlagsFolderAndPresetNameAndCan
     form().BrowseE(0)->click();
     ASSERT_EQ(runner->requests.size(), 2u);
     const auto summary = [](const FileDialogRequest& r) {
-        return QStringList({r.save ? "save" : "open", r.title, QString::number(r.flags), r.folder, r.fileName,
-                            r.nameFilters.join('|'), r.defaultSuffix});
+        return QStringList({r.save ? "save" : "open", r.title, QString::number(r.flags.toInt()), r.folder,
+                            r.fileName, r.nameFilters.join('|'), r.defaultSuffix});
     };
     const QString filters = "GED Files (*.ged)|All Files (*)";
     EXPECT_EQ(summary(runner->requests[0]),

@@ -52,8 +52,8 @@ TEST_F(LargerScreen, LoadingScalesTheLayoutShowingScalesNothingAndTheDatabaseLis
     form.addDBListItem("Family");
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_TRUE(state.ResizeArmed);
-    EXPECT_TRUE(state.FirstLayout);
+    EXPECT_TRUE(form.sizing().resizeState().ResizeArmed);
+    EXPECT_TRUE(form.sizing().resizeState().FirstLayout);
     EXPECT_EQ(form.Import(0)->geometry(), QRect(20, 20, 84, 32));
 
     form.DBList->showPopup();

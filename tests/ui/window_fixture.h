@@ -6,8 +6,8 @@
 #include "startup/start_up.h"
 #include "temp_drives.h"
 #include "ui/backup_dialog.h"
+#include "ui/common_dialog.h"
 #include "ui/main_form.h"
-#include "ui/select_dialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -75,7 +75,7 @@ protected:
         formPtr->SelectDialog.setRunner(std::move(answering));
         formPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
         dialogPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
-        return StartUp(state, drives.fileSystem(), *formPtr, *dialogPtr);
+        return startUp(state, drives.fileSystem(), *formPtr, *dialogPtr);
     }
 
     // A database's pair of backup files, P and E, in a folder of a drive.

@@ -70,7 +70,7 @@ TEST_F(SelectDialogTest, GedFilterShowsUpperCaseNamesAndAReadOnlyFileIsRefusedNa
     drives.makeFile('D', "Gen/TREE.GED");
     drives.makeFile('D', "Gen/notes.txt");
     select().InitDir = "D:\\Gen";
-    select().Flags = 32774;
+    select().Flags = {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly, DialogFlag::OverwritePrompt};
     QStringList shown;
     QString message;
     const Step look = [&shown](QWidget* modal) {

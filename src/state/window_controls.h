@@ -17,7 +17,7 @@ public:
 
     virtual void setFromFilename(const QString& text) = 0; // FromFilename(1)
     virtual void setToFilename(const QString& text) = 0;   // ToFilename(0)
-    virtual void setBackupFolder(const QString& text) = 0; // Backup(2)
+    virtual void setUserFolderLabel(const QString& text) = 0; // Backup(2)
 
     virtual void clearDBList() = 0;
     virtual void addDBListItem(const QString& name) = 0;

@@ -1,0 +1,73 @@
+#include "ui/common_dialog.h"
+
+#include <QMessageBox>
+
+namespace fambridge {
+
+CommonDialog::CommonDialog(platform::FileSystem& fileSystem, QWidget* owner)
+    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<QtFileDialogRunner>(fileSystem)),
+      m_warn([owner](const QString& text) { QMessageBox::warning(owner, owner->windowTitle(), text); }) {}
+
+QStringList CommonDialog::qtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (patterns == QLatin1String("*.*"))
+            patterns = QStringLiteral("*");
+        const QString& description = parts[i];
+        filters.append(description.endsWith(QLatin1Char(')'))
+                           ? description
+                           : description + QStringLiteral(" (%1)").arg(patterns));
+    }
+    return filters;
+}
+
+void CommonDialog::ShowOpen() {
+    show(false);
+}
+void CommonDialog::ShowSave() {
+    show(true);
+}
+
+void CommonDialog::show(bool save) {
+    FileDialogRequest request;
+    request.save = save;
+    request.title = DialogTitle;
+    request.nameFilters = qtNameFilters(Filter);
+    request.defaultSuffix = DefaultExt;
+    request.flags = Flags;
+
+    // A preset full path opens its own folder, as on Windows; otherwise the initial folder, when it is there.
+    const auto isFolder = [this](const QString& dosPath) {
+        const auto attributes = m_fileSystem.attributes(dosPath);
+        return attributes && (*attributes & platform::Attribute::Directory);
+    };
+    QString folder = InitDir;
+    if (!FileName.isEmpty()) {
+        if (const auto preset = m_fileSystem.parse(FileName); preset && !preset->isRoot()) {
+            request.fileName = preset->components.back();
+            if (isFolder(preset->parent().toString()))
+                folder = preset->parent().toString();
+        }
+    }
+    if (!folder.isEmpty() && isFolder(folder)) {
+        if (const auto host = m_fileSystem.toHost(folder))
+            request.folder = *host;
+    }
+
+    const auto chosen = m_runner->run(request, m_owner);
+    if (!chosen)
+        return;
+    const auto dosPath = m_fileSystem.toDos(*chosen);
+    if (!dosPath) {
+        m_warn(tr("%1 cannot be used, because FamBridge and the converters reach files only "
+                  "through drive letters.\n\n%2")
+                   .arg(*chosen, dosPath.error()));
+        return;
+    }
+    FileName = *dosPath;
+}
+
+} // namespace fambridge
