@@ -12,19 +12,19 @@ WidgetControl::WidgetControl(QWidget* widget, double twipsPerPixel, bool comboBo
 
 bool WidgetControl::setLeft(float left) {
     m_left = left;
-    show();
+    applyGeometry();
     return true;
 }
 
 bool WidgetControl::setTop(float top) {
     m_top = top;
-    show();
+    applyGeometry();
     return true;
 }
 
 bool WidgetControl::setWidth(float width) {
     m_width = width;
-    show();
+    applyGeometry();
     return true;
 }
 
@@ -33,7 +33,7 @@ bool WidgetControl::Move(float left, float top, float width, float height) {
     m_top = top;
     m_width = width;
     m_height = height;
-    show();
+    applyGeometry();
     return true;
 }
 
@@ -46,11 +46,11 @@ bool WidgetControl::setFontSize(float points) {
     m_widget->setFont(font);
     m_fontSize = points;
     if (m_comboBox)
-        show();
+        applyGeometry();
     return true;
 }
 
-void WidgetControl::show() {
+void WidgetControl::applyGeometry() {
     // A drop-down list is as tall as its font makes it: its Height is never scaled, yet it grows with
     // the font as Windows' combo box did.
     const float height =

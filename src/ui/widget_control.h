@@ -30,7 +30,7 @@ public:
     QWidget* widget() const { return m_widget; }
 
 private:
-    void show();
+    void applyGeometry();
 
     QWidget* m_widget;
     double m_twipsPerPixel;

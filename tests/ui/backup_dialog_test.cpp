@@ -1,6 +1,7 @@
 #include "window_fixture.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -75,12 +76,25 @@ TEST_F(BackupDialogTest, BrowseSOpensItModallyWhereItWasLeftAndOnlyOkChangesTheU
 }
 
 // The built dialog is a child window of the main window and is also held by the object that built it;
-// whichever of the two goes first, the dialog is deleted once.
-TEST_F(BackupDialogTest, MainWindowMayGoBeforeTheDialogsHolder) {
-    start();
-    ASSERT_TRUE(dialog().isHidden());
-    formPtr.reset();
-    dialogPtr.reset();
+// whichever of the two goes first, the dialog goes with it, and the holder no longer claims it.
+TEST_F(BackupDialogTest, DialogGoesWithWhicheverOfItsTwoOwnersGoesFirst) {
+    for (const bool windowFirst : {true, false}) {
+        SCOPED_TRACE(windowFirst ? "main window first" : "holder first");
+        start();
+        const QPointer<BackupDialog> built = &dialog();
+        ASSERT_TRUE(built->isHidden());
+        if (windowFirst) {
+            formPtr.reset();
+            EXPECT_TRUE(built.isNull());
+            EXPECT_FALSE(dialogPtr->isBuilt());
+            dialogPtr.reset();
+        } else {
+            dialogPtr.reset();
+            EXPECT_TRUE(built.isNull());
+            EXPECT_TRUE(form().findChildren<BackupDialog*>().isEmpty());
+            formPtr.reset();
+        }
+    }
 }
 
 } // namespace
