@@ -24,24 +24,12 @@ std::optional<float> scaled(std::optional<float> value, float factor) {
 // All four reads and products come before the one Move, so that a missing property or an overflowing
 // product leaves the target exactly where it was.
 template <typename Target> void moveScaled(Target& target, float kx, float ky) {
-    const std::optional<float> left = target.Left();
-    if (!left)
-        return;
-    const std::optional<float> top = target.Top();
-    if (!top)
-        return;
-    const std::optional<float> width = target.Width();
-    if (!width)
-        return;
-    const std::optional<float> height = target.Height();
-    if (!height)
-        return;
-    const auto newLeft = scaled(left, kx);
-    const auto newTop = scaled(top, ky);
-    const auto newWidth = scaled(width, kx);
-    const auto newHeight = scaled(height, ky);
-    if (newLeft && newTop && newWidth && newHeight)
-        target.Move(*newLeft, *newTop, *newWidth, *newHeight);
+    const auto left = scaled(target.Left(), kx);
+    const auto top = scaled(target.Top(), ky);
+    const auto width = scaled(target.Width(), kx);
+    const auto height = scaled(target.Height(), ky);
+    if (left && top && width && height)
+        target.Move(*left, *top, *width, *height);
 }
 
 // A combo box's height follows its font on Windows and cannot be set, so its Left, Top and

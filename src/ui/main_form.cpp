@@ -182,31 +182,41 @@ void MainForm::setWarningHandler(std::function<void(const QString&)> warn) {
     SelectDialog.setWarningHandler(std::move(warn));
 }
 
+std::optional<QString> MainForm::chooseGedFile(const QString& current, const QString& title,
+                                               const QString& initDir, DialogFlags flags,
+                                               void (CommonDialog::*show)()) {
+    SelectDialog.FileName = current;
+    SelectDialog.DialogTitle = title;
+    SelectDialog.InitDir = initDir;
+    SelectDialog.Flags = flags;
+    (SelectDialog.*show)();
+    // A cancel leaves the preset current choice, which taken again changes nothing.
+    if (SelectDialog.FileName.isEmpty())
+        return std::nullopt;
+    return SelectDialog.FileName;
+}
+
 void MainForm::BrowseI_Click(qint16) {
-    SelectDialog.FileName = m_state.ImportFile;
-    SelectDialog.DialogTitle = QStringLiteral("Select GED File To Import From");
-    SelectDialog.InitDir = m_state.ImportDir;
-    SelectDialog.Flags = {DialogFlag::FileMustExist, DialogFlag::HideReadOnly};
-    SelectDialog.ShowOpen();
-    if (!SelectDialog.FileName.isEmpty()) {
-        m_state.ImportFile = SelectDialog.FileName;
-        setFromFilename(m_state.ImportFile);
-        setImportEnabled(true);
-    }
+    const auto chosen =
+        chooseGedFile(m_state.ImportFile, QStringLiteral("Select GED File To Import From"), m_state.ImportDir,
+                      {DialogFlag::FileMustExist, DialogFlag::HideReadOnly}, &CommonDialog::ShowOpen);
+    if (!chosen)
+        return;
+    m_state.ImportFile = *chosen;
+    setFromFilename(m_state.ImportFile);
+    setImportEnabled(true);
 }
 
 void MainForm::BrowseE_Click(qint16) {
-    SelectDialog.FileName = m_state.ExportFile;
-    SelectDialog.DialogTitle = QStringLiteral("Select GED File To Export To");
-    SelectDialog.InitDir = m_state.ExportDir;
-    SelectDialog.Flags = {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly,
-                          DialogFlag::OverwritePrompt};
-    SelectDialog.ShowSave();
-    if (!SelectDialog.FileName.isEmpty()) {
-        m_state.ExportFile = SelectDialog.FileName;
-        setToFilename(m_state.ExportFile);
-        setExportEnabled(true);
-    }
+    const auto chosen =
+        chooseGedFile(m_state.ExportFile, QStringLiteral("Select GED File To Export To"), m_state.ExportDir,
+                      {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly, DialogFlag::OverwritePrompt},
+                      &CommonDialog::ShowSave);
+    if (!chosen)
+        return;
+    m_state.ExportFile = *chosen;
+    setToFilename(m_state.ExportFile);
+    setExportEnabled(true);
 }
 
 void MainForm::Import_Click(qint16) {

@@ -89,6 +89,10 @@ private:
     void Form_Load(const ScreenMetrics& screen);
     void Form_Resize();
 
+    // Shows the file dialog preset with the current choice; the file chosen, or nothing on a cancel.
+    std::optional<QString> chooseGedFile(const QString& current, const QString& title, const QString& initDir,
+                                         DialogFlags flags, void (CommonDialog::*show)());
+
     void BrowseI_Click(qint16 index);
     void BrowseE_Click(qint16 index);
     void DBList_Click();
