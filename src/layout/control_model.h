@@ -45,8 +45,7 @@ enum class ButtonArray { Import, Export, BrowseE, BrowseS, Exit };
 enum class SeparatorLine { Line1, Line2, Line3 };
 
 // MainForm as the control scaler and the window sizing handlers see it. Everything is in twips, which is
-// what setting the window's scale mode to twips achieves on Windows. The names avoid those
-// of MainForm's own members (Import, Line1, ...) so that the window can implement this directly.
+// what setting the window's scale mode to twips achieves on Windows.
 class MainFormLayout {
 public:
     virtual ~MainFormLayout() = default;

@@ -15,8 +15,8 @@ public:
     virtual void setBrowseIEnabled(bool enabled) = 0; // BrowseI(1)
     virtual void setBrowseEEnabled(bool enabled) = 0; // BrowseE(0)
 
-    virtual void setFromFilename(const QString& text) = 0; // FromFilename(1)
-    virtual void setToFilename(const QString& text) = 0;   // ToFilename(0)
+    virtual void setFromFilename(const QString& text) = 0;    // FromFilename(1)
+    virtual void setToFilename(const QString& text) = 0;      // ToFilename(0)
     virtual void setUserFolderLabel(const QString& text) = 0; // Backup(2)
 
     virtual void clearDBList() = 0;
