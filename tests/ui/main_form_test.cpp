@@ -26,6 +26,12 @@ using MainFormTest = FormOnScreen<800, 600>; // the design's screen: the window 
 using LargerScreen = FormOnScreen<1024, 768>;
 using ScreenTooLargeForItsVariables = FormOnScreen<40000, 768>;
 
+// The version shown comes from the build's project version, which must spell it as the design does.
+TEST_F(MainFormTest, CaptionAndVersionAreTheDesigns) {
+    EXPECT_EQ(form.windowTitle(), "Famlore Conversion Utility");
+    EXPECT_EQ(form.Version->text(), "v1.60");
+}
+
 // Only the user's pick may become the chosen database; a selection made by code must not.
 TEST_F(MainFormTest, DatabaseNamedFromCodeIsSelectedOnlyInItsExactCaseAndOnlyTheUsersPickIsTaken) {
     form.addDBListItem("Family");
