@@ -120,10 +120,10 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
 Result<QString> FileSystem::toHost(const QString& dosPath) {
     const auto parsed = parse(dosPath);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     const auto resolved = resolve(*parsed);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     return resolved->host;
 }
 
@@ -194,10 +194,10 @@ QString FileSystem::dir() {
 Result<int> FileSystem::attributes(const QString& dosPath) {
     const auto parsed = parse(dosPath);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     const auto resolved = resolve(*parsed);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     struct stat info {};
     if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
         return Failure{QStringLiteral("%1 was not found.").arg(dosPath)};
@@ -222,10 +222,10 @@ bool FileSystem::isWritableFolder(const QString& dosFolder) {
 Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder) {
     const auto parsed = parse(dosFolder);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     const auto resolved = resolve(*parsed);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     if (!resolved->exists)
         return Failure{QStringLiteral("%1 does not exist.").arg(dosFolder)};
     const auto snapshot = m_cache.read(resolved->host);
@@ -249,7 +249,7 @@ Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder
 Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes) {
     const auto host = toHost(dosPath);
     if (!host)
-        return Failure{host.error()};
+        return host.failure();
     QFile file(*host);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
@@ -265,7 +265,7 @@ Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes)
 Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content) {
     const auto host = toHost(dosPath);
     if (!host)
-        return Failure{host.error()};
+        return host.failure();
     if (hostKind(*host) == EntryKind::Folder)
         return Failure{
             QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
@@ -288,10 +288,10 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
 Status FileSystem::deleteFile(const QString& dosPath) {
     const auto parsed = parse(dosPath);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     const auto resolved = resolve(*parsed);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     if (!resolved->exists)
         return Failure{QStringLiteral("%1 cannot be deleted: it does not exist.").arg(dosPath)};
     if (resolved->kind == EntryKind::Folder)

@@ -23,7 +23,7 @@ bool isExecutableFile(const QString& hostPath) {
 Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringList& arguments) {
     const auto parsed = m_fileSystem.parse(dosProgram);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     if (parsed->isRoot() || parsed->trailingSeparator)
         return Failure{QStringLiteral("%1 names a folder, not a program.").arg(dosProgram)};
 
@@ -51,7 +51,7 @@ Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringLi
                     .arg(name, folder)};
         const auto exeHost = m_fileSystem.toHost(windowsProgram);
         if (!exeHost)
-            return Failure{exeHost.error()};
+            return exeHost.failure();
         command = {wine, *exeHost};
     } else if (!nativeName.isEmpty()) {
         return Failure{QStringLiteral("%1 in %2 is not an executable program.").arg(name, folder)};

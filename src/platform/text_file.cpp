@@ -61,7 +61,7 @@ QStringList splitLines(const QString& text) {
 Result<QStringList> readTextLines(FileSystem& fileSystem, const QString& dosPath, qint64 maxBytes) {
     const auto bytes = fileSystem.readFile(dosPath, maxBytes);
     if (!bytes)
-        return Failure{bytes.error()};
+        return bytes.failure();
     const auto text = decodeText(*bytes);
     if (!text)
         return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, text.error())};
