@@ -101,6 +101,7 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
 
     Resolved resolved;
     resolved.host = *root;
+    resolved.isRoot = path.isRoot();
     const auto rootKind = hostKind(*root);
     resolved.exists = rootKind.has_value();
     resolved.kind = rootKind.value_or(EntryKind::Other);
@@ -117,11 +118,15 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     return resolved;
 }
 
-Result<QString> FileSystem::toHost(const QString& dosPath) {
+Result<FileSystem::Resolved> FileSystem::resolvePath(const QString& dosPath) {
     const auto parsed = parse(dosPath);
     if (!parsed)
         return parsed.failure();
-    const auto resolved = resolve(*parsed);
+    return resolve(*parsed);
+}
+
+Result<QString> FileSystem::toHost(const QString& dosPath) {
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
         return resolved.failure();
     return resolved->host;
@@ -192,10 +197,7 @@ QString FileSystem::dir() {
 }
 
 Result<int> FileSystem::attributes(const QString& dosPath) {
-    const auto parsed = parse(dosPath);
-    if (!parsed)
-        return parsed.failure();
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
         return resolved.failure();
     struct stat info {};
@@ -205,25 +207,19 @@ Result<int> FileSystem::attributes(const QString& dosPath) {
     int attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attributes |= Attribute::ReadOnly;
-    if (!parsed->isRoot() && resolved->name.startsWith(QLatin1Char('.')))
+    if (!resolved->isRoot && resolved->name.startsWith(QLatin1Char('.')))
         attributes |= Attribute::Hidden;
     return attributes;
 }
 
 bool FileSystem::isWritableFolder(const QString& dosFolder) {
-    const auto parsed = parse(dosFolder);
-    if (!parsed)
-        return false;
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosFolder);
     return resolved && resolved->exists && resolved->kind == EntryKind::Folder &&
            ::access(QFile::encodeName(resolved->host).constData(), W_OK) == 0;
 }
 
 Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder) {
-    const auto parsed = parse(dosFolder);
-    if (!parsed)
-        return parsed.failure();
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosFolder);
     if (!resolved)
         return resolved.failure();
     if (!resolved->exists)
@@ -286,10 +282,7 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
 }
 
 Status FileSystem::deleteFile(const QString& dosPath) {
-    const auto parsed = parse(dosPath);
-    if (!parsed)
-        return parsed.failure();
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
         return resolved.failure();
     if (!resolved->exists)

@@ -76,11 +76,13 @@ private:
         QString host;
         bool exists = false;
         EntryKind kind = EntryKind::Other;
-        QString name; // spelling on disk of the last component
+        QString name;        // spelling on disk of the last component
+        bool isRoot = false; // the path names a drive itself, not an entry in a folder
     };
 
     CurrentFolders currentFolders() const;
     Result<Resolved> resolve(const DosPath& path);
+    Result<Resolved> resolvePath(const QString& dosPath);
     const HostEntry* findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch);
 
     DriveMap m_driveMap;
