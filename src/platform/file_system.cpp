@@ -72,26 +72,26 @@ Result<QString> FileSystem::currentDirectory() const {
     return m_driveMap.toDos(current);
 }
 
-const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch) {
+std::optional<HostEntry> FileSystem::findEntry(const QString& hostFolder, const QString& name) {
     if (!isWindowsName(name))
-        return nullptr;
+        return std::nullopt;
     if (!m_cache.active()) {
         // Outside a snapshot scope an exact name costs one stat() instead of a folder reading.
         if (const auto kind = hostKind(joinHost(hostFolder, name))) {
-            scratch.name = name;
-            scratch.kind = *kind;
-            return &scratch;
+            HostEntry entry;
+            entry.name = name;
+            entry.kind = *kind;
+            return entry;
         }
     }
     const auto snapshot = m_cache.read(hostFolder);
     if (!snapshot)
-        return nullptr;
-    const HostEntry* entry = snapshot.value()->find(name);
-    if (!entry || m_cache.active())
-        return entry;
-    // Outside a scope nothing keeps the snapshot alive once this returns.
-    scratch = *entry;
-    return &scratch;
+        return std::nullopt;
+    // Copied out, since outside a scope nothing keeps the snapshot alive once this returns; the names are
+    // shared, not duplicated.
+    if (const HostEntry* entry = snapshot.value()->find(name))
+        return *entry;
+    return std::nullopt;
 }
 
 Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
@@ -105,12 +105,11 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     const auto rootKind = hostKind(*root);
     resolved.exists = rootKind.has_value();
     resolved.kind = rootKind.value_or(EntryKind::Other);
-    HostEntry scratch;
     for (const QString& component : path.components) {
-        const HostEntry* entry = resolved.exists && resolved.kind == EntryKind::Folder
-                                     ? findEntry(resolved.host, component, scratch)
-                                     : nullptr;
-        resolved.exists = entry != nullptr;
+        const auto entry = resolved.exists && resolved.kind == EntryKind::Folder
+                               ? findEntry(resolved.host, component)
+                               : std::nullopt;
+        resolved.exists = entry.has_value();
         resolved.name = entry ? entry->name : component;
         resolved.kind = entry ? entry->kind : EntryKind::Other;
         resolved.host = joinHost(resolved.host, resolved.name);
@@ -157,8 +156,7 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
         return names;
 
     if (!hasWildcard(pattern)) {
-        HostEntry scratch;
-        const HostEntry* entry = findEntry(resolvedFolder->host, pattern, scratch);
+        const auto entry = findEntry(resolvedFolder->host, pattern);
         if (entry && !entry->isHidden() && maskAccepts(mask, entry->kind))
             names.push_back(entry->name);
         return names;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace fambridge::platform {
@@ -83,7 +84,7 @@ private:
     CurrentFolders currentFolders() const;
     Result<Resolved> resolve(const DosPath& path);
     Result<Resolved> resolvePath(const QString& dosPath);
-    const HostEntry* findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch);
+    std::optional<HostEntry> findEntry(const QString& hostFolder, const QString& name);
 
     DriveMap m_driveMap;
     FolderCache m_cache;
