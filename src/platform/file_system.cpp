@@ -182,18 +182,6 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
     return names;
 }
 
-QString FileSystem::dir(const QString& dosPattern, ListMask mask) {
-    m_listing = list(dosPattern, mask);
-    m_listingNext = 0;
-    return dir();
-}
-
-QString FileSystem::dir() {
-    if (m_listingNext >= m_listing.size())
-        return QString();
-    return m_listing[m_listingNext++];
-}
-
 Result<int> FileSystem::attributes(const QString& dosPath) {
     const auto resolved = resolvePath(dosPath);
     if (!resolved)

@@ -48,11 +48,8 @@ public:
     Result<QString> toDos(const QString& hostPath) const { return m_driveMap.toDos(hostPath); }
     Result<DosPath> parse(const QString& dosPath) const;
 
-    // A directory listing: the first name of a path or pattern, or empty when nothing matches. A path that
-    // ends in a separator lists the folder's contents; one that names an entry returns its name as spelled
-    // on disk. dir() continues the listing started last; one listing is active at a time.
-    QString dir(const QString& dosPattern, ListMask mask);
-    QString dir();
+    // A directory listing: the names a path or pattern matches, none when nothing does. A path that ends
+    // in a separator lists the folder's contents; one that names an entry gives its name as spelled on disk.
     std::vector<QString> list(const QString& dosPattern, ListMask mask);
     bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
 
@@ -88,8 +85,6 @@ private:
 
     DriveMap m_driveMap;
     FolderCache m_cache;
-    std::vector<QString> m_listing;
-    std::size_t m_listingNext = 0;
 };
 
 } // namespace fambridge::platform

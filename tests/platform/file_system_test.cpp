@@ -192,13 +192,15 @@ TEST_F(Listing, GivesTheVisibleEntriesTheMaskAdmitsInCaseBlindOrderAndNoNameWind
         EXPECT_FALSE(m_drives.fileSystem().toDos(m_drives.host('C', QString("Listing/") + name))) << name;
 }
 
-TEST_F(Listing, DirContinuesTheLastListingUntilItEndsEmpty) {
-    FileSystem& fs = m_drives.fileSystem();
-    // A new listing starts over, and one that finds nothing ends the old one.
-    QStringList steps{fs.dir("C:\\Listing\\*.pdb", ListMask::Normal), fs.dir(), fs.dir(), fs.dir()};
-    steps << fs.dir("C:\\Listing\\*.txt", ListMask::Normal) << fs.dir("C:\\*.ged", ListMask::Normal)
-          << fs.dir();
-    EXPECT_EQ(steps, (QStringList{"FAMILYE.PDB", "familyp.pdb", "", "", "Notes.txt", "", ""}));
+TEST_F(Listing, WildcardGivesEveryMatchInListingOrderAndNothingWhenNoneMatches) {
+    for (const auto& [pattern, expected] : {
+             std::pair{"C:\\Listing\\*.pdb", "FAMILYE.PDB|familyp.pdb"},
+             {"C:\\Listing\\*.txt", "Notes.txt"},
+             {"C:\\*.ged", ""},
+         }) {
+        EXPECT_EQ(joined(m_drives.fileSystem().list(pattern, ListMask::Normal)).toStdString(), expected)
+            << pattern;
+    }
 }
 
 TEST_F(Listing, ReadFolderGivesVisibleFoldersAndOrdinaryFilesOnly) {
