@@ -182,7 +182,7 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
     return names;
 }
 
-Result<int> FileSystem::attributes(const QString& dosPath) {
+Result<Attributes> FileSystem::attributes(const QString& dosPath) {
     const auto resolved = resolvePath(dosPath);
     if (!resolved)
         return resolved.failure();
@@ -190,7 +190,7 @@ Result<int> FileSystem::attributes(const QString& dosPath) {
     if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
         return Failure{QStringLiteral("%1 was not found.").arg(dosPath)};
 
-    int attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
+    Attributes attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attributes |= Attribute::ReadOnly;
     if (!resolved->isRoot && resolved->name.startsWith(QLatin1Char('.')))

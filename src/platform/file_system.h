@@ -6,6 +6,7 @@
 #include "result.h"
 
 #include <QByteArray>
+#include <QFlags>
 #include <QString>
 
 #include <optional>
@@ -20,12 +21,9 @@ enum class ListMask {
 };
 
 // Attribute bits of one path, with Windows' values.
-namespace Attribute {
-inline constexpr int ReadOnly = 1;
-inline constexpr int Hidden = 2;
-inline constexpr int Directory = 16;
-inline constexpr int Archive = 32;
-} // namespace Attribute
+enum class Attribute { ReadOnly = 0x1, Hidden = 0x2, Directory = 0x10, Archive = 0x20 };
+Q_DECLARE_FLAGS(Attributes, Attribute)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Attributes)
 
 struct FolderEntry {
     QString name;
@@ -53,7 +51,7 @@ public:
     std::vector<QString> list(const QString& dosPattern, ListMask mask);
     bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
 
-    Result<int> attributes(const QString& dosPath);
+    Result<Attributes> attributes(const QString& dosPath);
     // Whether this process may create files in an existing folder.
     bool isWritableFolder(const QString& dosFolder);
     // The visible folders and ordinary files of a folder, for a folder browser that must say why it

@@ -32,7 +32,7 @@ private:
             return true; // refused after the dialog closes, with its own message
         const auto attributes = m_fileSystem.attributes(*dosPath);
         QString problem;
-        if (attributes && (*attributes & platform::Attribute::ReadOnly))
+        if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
             problem = QStringLiteral("This file is set to read-only.");
         else if (!attributes) {
             const auto folder = m_fileSystem.toDos(QFileInfo(hostPath).path());
@@ -123,7 +123,7 @@ void CommonDialog::show(bool save) {
     // A preset full path opens its own folder, as on Windows; otherwise the initial folder, when it is there.
     const auto isFolder = [this](const QString& dosPath) {
         const auto attributes = m_fileSystem.attributes(dosPath);
-        return attributes && (*attributes & platform::Attribute::Directory);
+        return attributes && attributes->testFlag(platform::Attribute::Directory);
     };
     QString folder = InitDir;
     if (!FileName.isEmpty()) {

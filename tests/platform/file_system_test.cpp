@@ -220,17 +220,22 @@ TEST(Attributes, CarryWindowsBitsForTheEntryFoundAndFailForAMissingOne) {
     drives.makeFolder('C', "Folder");
     drives.makeFile('C', "File.txt");
     ASSERT_EQ(::chmod(QFile::encodeName(drives.makeFile('C', ".locked")).constData(), 0444), 0);
-    constexpr int kMissing = -1;
     for (const auto& [dosPath, expected] : {
-             std::pair{"C:\\folder", Attribute::Directory},
+             std::pair<const char*, std::optional<Attributes>>{"C:\\folder", Attribute::Directory},
              {"C:\\FILE.TXT", Attribute::Archive},
              {"c:/.LOCKED", Attribute::Archive | Attribute::Hidden | Attribute::ReadOnly},
              {"C:\\", Attribute::Directory},
-             {"C:\\nothing", kMissing},
-             {"Q:\\", kMissing},
+             {"C:\\nothing", std::nullopt},
+             {"Q:\\", std::nullopt},
          }) {
         const auto attributes = drives.fileSystem().attributes(dosPath);
-        EXPECT_EQ(attributes ? *attributes : kMissing, expected) << dosPath;
+        EXPECT_EQ(attributes ? std::optional(*attributes) : std::nullopt, expected) << dosPath;
+    }
+    // The numbers Windows gives these bits, which programs written for it compare with.
+    for (const auto& [dosPath, windowsValue] :
+         {std::pair{"C:\\folder", 16}, {"C:\\FILE.TXT", 32}, {"c:/.LOCKED", 35}}) {
+        const auto attributes = drives.fileSystem().attributes(dosPath);
+        EXPECT_EQ(attributes ? int(*attributes) : -1, windowsValue) << dosPath;
     }
 }
 
