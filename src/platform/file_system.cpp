@@ -67,7 +67,7 @@ Result<QString> FileSystem::currentDirectory() const {
     // another folder or none: its settings file would be passed over and saved elsewhere.
     const std::unique_ptr<char, decltype(&std::free)> raw(::getcwd(nullptr, 0), &std::free);
     if (raw && QFile::encodeName(current) != QByteArray(raw.get()))
-        return Failure{QStringLiteral("The folder %1 has a name that is not valid text on this system.")
+        return Failure{tr("The folder %1 has a name that is not valid text on this system.")
                            .arg(QString::fromLocal8Bit(raw.get()))};
     return m_driveMap.toDos(current);
 }
@@ -97,7 +97,7 @@ std::optional<HostEntry> FileSystem::findEntry(const QString& hostFolder, const 
 Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     const auto root = m_driveMap.hostRoot(path.drive);
     if (!root)
-        return Failure{QStringLiteral("Drive %1 does not exist.").arg(path.driveSpec())};
+        return Failure{tr("Drive %1 does not exist.").arg(path.driveSpec())};
 
     Resolved resolved;
     resolved.host = *root;
@@ -188,7 +188,7 @@ Result<Attributes> FileSystem::attributes(const QString& dosPath) {
         return resolved.failure();
     struct stat info {};
     if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
-        return Failure{QStringLiteral("%1 was not found.").arg(dosPath)};
+        return Failure{tr("%1 was not found.").arg(dosPath)};
 
     Attributes attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
@@ -209,10 +209,10 @@ Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder
     if (!resolved)
         return resolved.failure();
     if (!resolved->exists)
-        return Failure{QStringLiteral("%1 does not exist.").arg(dosFolder)};
+        return Failure{tr("%1 does not exist.").arg(dosFolder)};
     const auto snapshot = m_cache.read(resolved->host);
     if (!snapshot)
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
 
     std::vector<const HostEntry*> visible;
     for (const HostEntry& entry : snapshot.value()->entries()) {
@@ -234,13 +234,13 @@ Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes)
         return host.failure();
     QFile file(*host);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
     // Read one byte past the limit, so that an oversized file is noticed without reading all of it.
     QByteArray content = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
     if (content.size() > maxBytes)
-        return Failure{QStringLiteral("%1 is larger than %2 bytes.").arg(dosPath).arg(maxBytes)};
+        return Failure{tr("%1 is larger than %2 bytes.").arg(dosPath).arg(maxBytes)};
     return content;
 }
 
@@ -249,21 +249,20 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
     if (!host)
         return host.failure();
     if (hostKind(*host) == EntryKind::Folder)
-        return Failure{
-            QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
+        return Failure{tr("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
     QSaveFile file(*host);
     // Unbuffered: commit() overlooks a failure of its own final flush, so a disk that fills up part-way
     // would leave a truncated file in place of the old one. Written directly, the shortfall shows here.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     for (qint64 written = 0; written < content.size();) {
         const qint64 chunk = file.write(content.constData() + written, content.size() - written);
         if (chunk <= 0)
-            return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+            return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
         written += chunk;
     }
     if (!file.commit())
-        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     return {};
 }
 
@@ -272,11 +271,11 @@ Status FileSystem::deleteFile(const QString& dosPath) {
     if (!resolved)
         return resolved.failure();
     if (!resolved->exists)
-        return Failure{QStringLiteral("%1 cannot be deleted: it does not exist.").arg(dosPath)};
+        return Failure{tr("%1 cannot be deleted: it does not exist.").arg(dosPath)};
     if (resolved->kind == EntryKind::Folder)
-        return Failure{QStringLiteral("%1 cannot be deleted: it is a folder.").arg(dosPath)};
+        return Failure{tr("%1 cannot be deleted: it is a folder.").arg(dosPath)};
     if (::unlink(QFile::encodeName(resolved->host).constData()) != 0)
-        return Failure{QStringLiteral("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
+        return Failure{tr("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
     return {};
 }
 

@@ -6,6 +6,7 @@
 #include "result.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFlags>
 #include <QString>
 
@@ -33,6 +34,8 @@ struct FolderEntry {
 // The Windows file system as the program sees it: DOS paths, names found without regard to letter case,
 // dot files hidden, and listings that match wildcards the way Windows matches them.
 class FileSystem {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::FileSystem)
+
 public:
     explicit FileSystem(DriveMap driveMap);
 
