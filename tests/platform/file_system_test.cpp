@@ -366,6 +366,26 @@ TEST(DriveMap, DeepestDriveRootWinsWhicheverLetterItHas) {
     }
 }
 
+TEST(DriveMap, RootsOfEqualDepthGoToTheLowestLetterButADeeperRootStillWins) {
+    TempDrives drives;
+    const QString innerRoot = drives.makeFolder('C', "Shared/Inner");
+    const QString sharedRoot = drives.host('C', "Shared");
+    // D: and F: name one folder, F: by a relative link; E: lies deeper and C: shallower.
+    linkDrive(drives.prefix(), 'F', "../drive_c/Shared");
+    linkDrive(drives.prefix(), 'E', innerRoot);
+    linkDrive(drives.prefix(), 'D', sharedRoot);
+    const DriveMap& map = drives.fileSystem().driveMap();
+
+    for (const auto& [path, expected] : {
+             std::pair<QString, QString>{sharedRoot, "D:\\"},
+             {sharedRoot + "/NotYet/new.txt", "D:\\NotYet\\new.txt"},
+             {innerRoot + "/x", "E:\\x"},
+             {drives.host('C', "Other"), "C:\\Other"},
+         }) {
+        EXPECT_EQ(valueOrError(map.toDos(path)), expected) << path.toStdString();
+    }
+}
+
 TEST(DriveMap, HostPathUnderNoDriveIsAnErrorNamingIt) {
     TempDrives drives;
     // A sibling whose name merely begins with the drive folder's name is not inside it.
