@@ -27,7 +27,7 @@ QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
         if (name == QLatin1String(".") || name == QLatin1String("..") || name.toUpper() == kSwapFile)
             continue;
         const auto attributes = fileSystem.attributes(prefix + name);
-        if (attributes && (*attributes & platform::Attribute::Directory) != 0)
+        if (attributes && attributes->testFlag(platform::Attribute::Directory))
             candidates.append(name);
     }
 

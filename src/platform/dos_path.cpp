@@ -1,5 +1,7 @@
 #include "dos_path.h"
 
+#include <QCoreApplication>
+
 namespace fambridge::platform {
 
 bool isSeparator(QChar c) {
@@ -33,6 +35,11 @@ DosPath DosPath::child(const QString& name) const {
 
 namespace {
 
+// Why a path was refused, in the user's language.
+struct Messages {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::DosPath)
+};
+
 bool isDriveLetter(QChar c) {
     return c.unicode() < 128 && c.isLetter();
 }
@@ -59,22 +66,22 @@ void appendComponents(DosPath& path, QStringView rest) {
 
 Result<DosPath> parseDosPath(const QString& path, const CurrentFolders& current) {
     if (path.isEmpty())
-        return Failure{QStringLiteral("An empty path names no file or folder.")};
+        return Failure{Messages::tr("An empty path names no file or folder.")};
     if (path.contains(QChar(0)))
-        return Failure{QStringLiteral("The path \"%1\" contains a NUL character.").arg(path)};
+        return Failure{Messages::tr("The path \"%1\" contains a NUL character.").arg(path)};
 
     DosPath result;
     QStringView rest(path);
     if (path.size() >= 2 && path[1] == QLatin1Char(':')) {
         if (!isDriveLetter(path[0]))
-            return Failure{QStringLiteral("\"%1\" does not start with a drive letter.").arg(path)};
+            return Failure{Messages::tr("\"%1\" does not start with a drive letter.").arg(path)};
         result.drive = path[0].toUpper();
         rest = rest.mid(2);
         if (rest.isEmpty() || !isSeparator(rest[0]))
             result.components = current.folderOf(result.drive).components;
     } else if (isSeparator(path[0])) {
         if (path.size() >= 2 && isSeparator(path[1]))
-            return Failure{QStringLiteral("Network paths such as \"%1\" are not supported.").arg(path)};
+            return Failure{Messages::tr("Network paths such as \"%1\" are not supported.").arg(path)};
         result.drive = current.currentDrive();
     } else {
         result = current.folderOf(current.currentDrive());

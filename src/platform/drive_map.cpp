@@ -70,11 +70,11 @@ Result<DriveMap> DriveMap::open(const QString& prefix) {
 
     if (!QFileInfo(devices).isDir()) {
         if (!QDir().mkpath(devices) || !QDir().mkpath(map.m_prefix + QStringLiteral("/drive_c")))
-            return Failure{QStringLiteral("The drive folder %1 could not be created.").arg(devices)};
+            return Failure{tr("The drive folder %1 could not be created.").arg(devices)};
         const bool linked = QFile::link(QStringLiteral("../drive_c"), devices + QStringLiteral("/c:")) &&
                             QFile::link(QStringLiteral("/"), devices + QStringLiteral("/z:"));
         if (!linked)
-            return Failure{QStringLiteral("The drive links in %1 could not be created.").arg(devices)};
+            return Failure{tr("The drive links in %1 could not be created.").arg(devices)};
     }
 
     for (char16_t letter = u'a'; letter <= u'z'; ++letter) {
@@ -133,12 +133,11 @@ std::optional<std::pair<QChar, QStringList>> DriveMap::locate(const QString& hos
 Result<QString> DriveMap::toDos(const QString& hostPath) const {
     const auto located = locate(hostPath);
     if (!located)
-        return Failure{QStringLiteral("%1 lies on no drive of the drive map in %2/dosdevices.")
+        return Failure{tr("%1 lies on no drive of the drive map in %2/dosdevices.")
                            .arg(QDir::toNativeSeparators(hostPath), m_prefix)};
     for (const QString& component : located->second) {
         if (!isWindowsName(component))
-            return Failure{
-                QStringLiteral("%1 has a name that Windows cannot hold: \"%2\".").arg(hostPath, component)};
+            return Failure{tr("%1 has a name that Windows cannot hold: \"%2\".").arg(hostPath, component)};
     }
     return QString(located->first) + QStringLiteral(":\\") + located->second.join(QLatin1Char('\\'));
 }

@@ -3,6 +3,7 @@
 #include "result.h"
 
 #include <QChar>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -15,6 +16,8 @@ namespace fambridge::platform {
 // The drive letters of the emulated Windows machine, laid out as Wine lays them out: each drive is a
 // symbolic link <prefix>/dosdevices/c: pointing at a host folder, so that a user's Wine set-up just works.
 class DriveMap {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::DriveMap)
+
 public:
     // The value of an environment variable, empty when it is not set.
     using Environment = std::function<QString(const char* name)>;

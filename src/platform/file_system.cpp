@@ -67,49 +67,49 @@ Result<QString> FileSystem::currentDirectory() const {
     // another folder or none: its settings file would be passed over and saved elsewhere.
     const std::unique_ptr<char, decltype(&std::free)> raw(::getcwd(nullptr, 0), &std::free);
     if (raw && QFile::encodeName(current) != QByteArray(raw.get()))
-        return Failure{QStringLiteral("The folder %1 has a name that is not valid text on this system.")
+        return Failure{tr("The folder %1 has a name that is not valid text on this system.")
                            .arg(QString::fromLocal8Bit(raw.get()))};
     return m_driveMap.toDos(current);
 }
 
-const HostEntry* FileSystem::findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch) {
+std::optional<HostEntry> FileSystem::findEntry(const QString& hostFolder, const QString& name) {
     if (!isWindowsName(name))
-        return nullptr;
+        return std::nullopt;
     if (!m_cache.active()) {
         // Outside a snapshot scope an exact name costs one stat() instead of a folder reading.
         if (const auto kind = hostKind(joinHost(hostFolder, name))) {
-            scratch.name = name;
-            scratch.kind = *kind;
-            return &scratch;
+            HostEntry entry;
+            entry.name = name;
+            entry.kind = *kind;
+            return entry;
         }
     }
     const auto snapshot = m_cache.read(hostFolder);
     if (!snapshot)
-        return nullptr;
-    const HostEntry* entry = snapshot.value()->find(name);
-    if (!entry || m_cache.active())
-        return entry;
-    // Outside a scope nothing keeps the snapshot alive once this returns.
-    scratch = *entry;
-    return &scratch;
+        return std::nullopt;
+    // Copied out, since outside a scope nothing keeps the snapshot alive once this returns; the names are
+    // shared, not duplicated.
+    if (const HostEntry* entry = snapshot.value()->find(name))
+        return *entry;
+    return std::nullopt;
 }
 
 Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     const auto root = m_driveMap.hostRoot(path.drive);
     if (!root)
-        return Failure{QStringLiteral("Drive %1 does not exist.").arg(path.driveSpec())};
+        return Failure{tr("Drive %1 does not exist.").arg(path.driveSpec())};
 
     Resolved resolved;
     resolved.host = *root;
+    resolved.isRoot = path.isRoot();
     const auto rootKind = hostKind(*root);
     resolved.exists = rootKind.has_value();
     resolved.kind = rootKind.value_or(EntryKind::Other);
-    HostEntry scratch;
     for (const QString& component : path.components) {
-        const HostEntry* entry = resolved.exists && resolved.kind == EntryKind::Folder
-                                     ? findEntry(resolved.host, component, scratch)
-                                     : nullptr;
-        resolved.exists = entry != nullptr;
+        const auto entry = resolved.exists && resolved.kind == EntryKind::Folder
+                               ? findEntry(resolved.host, component)
+                               : std::nullopt;
+        resolved.exists = entry.has_value();
         resolved.name = entry ? entry->name : component;
         resolved.kind = entry ? entry->kind : EntryKind::Other;
         resolved.host = joinHost(resolved.host, resolved.name);
@@ -117,13 +117,17 @@ Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
     return resolved;
 }
 
-Result<QString> FileSystem::toHost(const QString& dosPath) {
+Result<FileSystem::Resolved> FileSystem::resolvePath(const QString& dosPath) {
     const auto parsed = parse(dosPath);
     if (!parsed)
-        return Failure{parsed.error()};
-    const auto resolved = resolve(*parsed);
+        return parsed.failure();
+    return resolve(*parsed);
+}
+
+Result<QString> FileSystem::toHost(const QString& dosPath) {
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     return resolved->host;
 }
 
@@ -152,8 +156,7 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
         return names;
 
     if (!hasWildcard(pattern)) {
-        HostEntry scratch;
-        const HostEntry* entry = findEntry(resolvedFolder->host, pattern, scratch);
+        const auto entry = findEntry(resolvedFolder->host, pattern);
         if (entry && !entry->isHidden() && maskAccepts(mask, entry->kind))
             names.push_back(entry->name);
         return names;
@@ -179,58 +182,37 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
     return names;
 }
 
-QString FileSystem::dir(const QString& dosPattern, ListMask mask) {
-    m_listing = list(dosPattern, mask);
-    m_listingNext = 0;
-    return dir();
-}
-
-QString FileSystem::dir() {
-    if (m_listingNext >= m_listing.size())
-        return QString();
-    return m_listing[m_listingNext++];
-}
-
-Result<int> FileSystem::attributes(const QString& dosPath) {
-    const auto parsed = parse(dosPath);
-    if (!parsed)
-        return Failure{parsed.error()};
-    const auto resolved = resolve(*parsed);
+Result<Attributes> FileSystem::attributes(const QString& dosPath) {
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     struct stat info {};
     if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
-        return Failure{QStringLiteral("%1 was not found.").arg(dosPath)};
+        return Failure{tr("%1 was not found.").arg(dosPath)};
 
-    int attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
+    Attributes attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attributes |= Attribute::ReadOnly;
-    if (!parsed->isRoot() && resolved->name.startsWith(QLatin1Char('.')))
+    if (!resolved->isRoot && resolved->name.startsWith(QLatin1Char('.')))
         attributes |= Attribute::Hidden;
     return attributes;
 }
 
 bool FileSystem::isWritableFolder(const QString& dosFolder) {
-    const auto parsed = parse(dosFolder);
-    if (!parsed)
-        return false;
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosFolder);
     return resolved && resolved->exists && resolved->kind == EntryKind::Folder &&
            ::access(QFile::encodeName(resolved->host).constData(), W_OK) == 0;
 }
 
 Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder) {
-    const auto parsed = parse(dosFolder);
-    if (!parsed)
-        return Failure{parsed.error()};
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosFolder);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     if (!resolved->exists)
-        return Failure{QStringLiteral("%1 does not exist.").arg(dosFolder)};
+        return Failure{tr("%1 does not exist.").arg(dosFolder)};
     const auto snapshot = m_cache.read(resolved->host);
     if (!snapshot)
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosFolder, snapshot.error())};
 
     std::vector<const HostEntry*> visible;
     for (const HostEntry& entry : snapshot.value()->entries()) {
@@ -249,55 +231,51 @@ Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder
 Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes) {
     const auto host = toHost(dosPath);
     if (!host)
-        return Failure{host.error()};
+        return host.failure();
     QFile file(*host);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
     // Read one byte past the limit, so that an oversized file is noticed without reading all of it.
     QByteArray content = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
     if (content.size() > maxBytes)
-        return Failure{QStringLiteral("%1 is larger than %2 bytes.").arg(dosPath).arg(maxBytes)};
+        return Failure{tr("%1 is larger than %2 bytes.").arg(dosPath).arg(maxBytes)};
     return content;
 }
 
 Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content) {
     const auto host = toHost(dosPath);
     if (!host)
-        return Failure{host.error()};
+        return host.failure();
     if (hostKind(*host) == EntryKind::Folder)
-        return Failure{
-            QStringLiteral("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
+        return Failure{tr("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
     QSaveFile file(*host);
     // Unbuffered: commit() overlooks a failure of its own final flush, so a disk that fills up part-way
     // would leave a truncated file in place of the old one. Written directly, the shortfall shows here.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     for (qint64 written = 0; written < content.size();) {
         const qint64 chunk = file.write(content.constData() + written, content.size() - written);
         if (chunk <= 0)
-            return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+            return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
         written += chunk;
     }
     if (!file.commit())
-        return Failure{QStringLiteral("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
+        return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     return {};
 }
 
 Status FileSystem::deleteFile(const QString& dosPath) {
-    const auto parsed = parse(dosPath);
-    if (!parsed)
-        return Failure{parsed.error()};
-    const auto resolved = resolve(*parsed);
+    const auto resolved = resolvePath(dosPath);
     if (!resolved)
-        return Failure{resolved.error()};
+        return resolved.failure();
     if (!resolved->exists)
-        return Failure{QStringLiteral("%1 cannot be deleted: it does not exist.").arg(dosPath)};
+        return Failure{tr("%1 cannot be deleted: it does not exist.").arg(dosPath)};
     if (resolved->kind == EntryKind::Folder)
-        return Failure{QStringLiteral("%1 cannot be deleted: it is a folder.").arg(dosPath)};
+        return Failure{tr("%1 cannot be deleted: it is a folder.").arg(dosPath)};
     if (::unlink(QFile::encodeName(resolved->host).constData()) != 0)
-        return Failure{QStringLiteral("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
+        return Failure{tr("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
     return {};
 }
 

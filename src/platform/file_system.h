@@ -6,8 +6,11 @@
 #include "result.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QFlags>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace fambridge::platform {
@@ -19,12 +22,9 @@ enum class ListMask {
 };
 
 // Attribute bits of one path, with Windows' values.
-namespace Attribute {
-inline constexpr int ReadOnly = 1;
-inline constexpr int Hidden = 2;
-inline constexpr int Directory = 16;
-inline constexpr int Archive = 32;
-} // namespace Attribute
+enum class Attribute { ReadOnly = 0x1, Hidden = 0x2, Directory = 0x10, Archive = 0x20 };
+Q_DECLARE_FLAGS(Attributes, Attribute)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Attributes)
 
 struct FolderEntry {
     QString name;
@@ -34,6 +34,8 @@ struct FolderEntry {
 // The Windows file system as the program sees it: DOS paths, names found without regard to letter case,
 // dot files hidden, and listings that match wildcards the way Windows matches them.
 class FileSystem {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::FileSystem)
+
 public:
     explicit FileSystem(DriveMap driveMap);
 
@@ -47,15 +49,12 @@ public:
     Result<QString> toDos(const QString& hostPath) const { return m_driveMap.toDos(hostPath); }
     Result<DosPath> parse(const QString& dosPath) const;
 
-    // A directory listing: the first name of a path or pattern, or empty when nothing matches. A path that
-    // ends in a separator lists the folder's contents; one that names an entry returns its name as spelled
-    // on disk. dir() continues the listing started last; one listing is active at a time.
-    QString dir(const QString& dosPattern, ListMask mask);
-    QString dir();
+    // A directory listing: the names a path or pattern matches, none when nothing does. A path that ends
+    // in a separator lists the folder's contents; one that names an entry gives its name as spelled on disk.
     std::vector<QString> list(const QString& dosPattern, ListMask mask);
     bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
 
-    Result<int> attributes(const QString& dosPath);
+    Result<Attributes> attributes(const QString& dosPath);
     // Whether this process may create files in an existing folder.
     bool isWritableFolder(const QString& dosFolder);
     // The visible folders and ordinary files of a folder, for a folder browser that must say why it
@@ -76,17 +75,17 @@ private:
         QString host;
         bool exists = false;
         EntryKind kind = EntryKind::Other;
-        QString name; // spelling on disk of the last component
+        QString name;        // spelling on disk of the last component
+        bool isRoot = false; // the path names a drive itself, not an entry in a folder
     };
 
     CurrentFolders currentFolders() const;
     Result<Resolved> resolve(const DosPath& path);
-    const HostEntry* findEntry(const QString& hostFolder, const QString& name, HostEntry& scratch);
+    Result<Resolved> resolvePath(const QString& dosPath);
+    std::optional<HostEntry> findEntry(const QString& hostFolder, const QString& name);
 
     DriveMap m_driveMap;
     FolderCache m_cache;
-    std::vector<QString> m_listing;
-    std::size_t m_listingNext = 0;
 };
 
 } // namespace fambridge::platform

@@ -23,9 +23,9 @@ bool isExecutableFile(const QString& hostPath) {
 Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringList& arguments) {
     const auto parsed = m_fileSystem.parse(dosProgram);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     if (parsed->isRoot() || parsed->trailingSeparator)
-        return Failure{QStringLiteral("%1 names a folder, not a program.").arg(dosProgram)};
+        return Failure{tr("%1 names a folder, not a program.").arg(dosProgram)};
 
     const QString name = parsed->components.back();
     const QString folder = parsed->parent().toString();
@@ -40,23 +40,22 @@ Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringLi
         const QString windowsProgram = parsed->toString() + QStringLiteral(".exe");
         if (!m_fileSystem.exists(windowsProgram, ListMask::Normal)) {
             if (!nativeName.isEmpty())
-                return Failure{QStringLiteral("%1 in %2 is not an executable program.").arg(name, folder)};
-            return Failure{QStringLiteral("%1 was not found in %2.").arg(name, folder)};
+                return Failure{tr("%1 in %2 is not an executable program.").arg(name, folder)};
+            return Failure{tr("%1 was not found in %2.").arg(name, folder)};
         }
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
-            return Failure{
-                QStringLiteral("%1.exe in %2 is a Windows program, and wine, which runs it, is not "
-                               "installed.")
-                    .arg(name, folder)};
+            return Failure{tr("%1.exe in %2 is a Windows program, and wine, which runs it, is not "
+                              "installed.")
+                               .arg(name, folder)};
         const auto exeHost = m_fileSystem.toHost(windowsProgram);
         if (!exeHost)
-            return Failure{exeHost.error()};
+            return exeHost.failure();
         command = {wine, *exeHost};
     } else if (!nativeName.isEmpty()) {
-        return Failure{QStringLiteral("%1 in %2 is not an executable program.").arg(name, folder)};
+        return Failure{tr("%1 in %2 is not an executable program.").arg(name, folder)};
     } else {
-        return Failure{QStringLiteral("%1 was not found in %2.").arg(name, folder)};
+        return Failure{tr("%1 was not found in %2.").arg(name, folder)};
     }
 
     QProcess process;
@@ -69,8 +68,7 @@ Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringLi
     process.setStandardInputFile(QProcess::nullDevice());
     qint64 pid = 0;
     if (!process.startDetached(&pid))
-        return Failure{
-            QStringLiteral("%1 in %2 could not be started: %3.").arg(name, folder, process.errorString())};
+        return Failure{tr("%1 in %2 could not be started: %3.").arg(name, folder, process.errorString())};
     return pid;
 }
 

@@ -3,6 +3,7 @@
 #include "file_system.h"
 #include "result.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,8 @@ namespace fambridge::platform {
 // that name if the folder has one, else <name>.exe through wine. Never through a shell: the arguments
 // reach the program exactly as given. Started programs outlive FamBridge.
 class ProgramLauncher {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::ProgramLauncher)
+
 public:
     explicit ProgramLauncher(FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 #include <utility>
@@ -20,12 +21,33 @@ public:
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
-    const T& value() const& { return *m_value; }
-    T& value() & { return *m_value; }
-    T&& value() && { return std::move(*m_value); }
-    const T& operator*() const& { return *m_value; }
-    const T* operator->() const { return &*m_value; }
+    // Only a success has a value; asking a failure for one is a mistake of the caller's.
+    const T& value() const& {
+        Q_ASSERT(ok());
+        return *m_value;
+    }
+    T& value() & {
+        Q_ASSERT(ok());
+        return *m_value;
+    }
+    T&& value() && {
+        Q_ASSERT(ok());
+        return std::move(*m_value);
+    }
+    const T& operator*() const& {
+        Q_ASSERT(ok());
+        return *m_value;
+    }
+    const T* operator->() const {
+        Q_ASSERT(ok());
+        return &*m_value;
+    }
     const QString& error() const { return m_error; }
+    // The failure as it stands, for a caller that passes it on as its own.
+    Failure failure() const {
+        Q_ASSERT(!ok());
+        return Failure{m_error};
+    }
 
 private:
     std::optional<T> m_value;
@@ -40,6 +62,10 @@ public:
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
     const QString& error() const { return m_error; }
+    Failure failure() const {
+        Q_ASSERT(!ok());
+        return Failure{m_error};
+    }
 
 private:
     bool m_failed = false;

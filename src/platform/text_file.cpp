@@ -1,11 +1,18 @@
 #include "text_file.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace fambridge::platform {
 
 namespace {
+
+// Why a file could not be read as text, in the user's language.
+struct Messages {
+    Q_DECLARE_TR_FUNCTIONS(fambridge::platform::TextFile)
+};
+
 constexpr char kCodePage[] = "windows-1252";
 const QByteArray kUtf8Mark("\xEF\xBB\xBF");
 } // namespace
@@ -20,18 +27,18 @@ QByteArray encodeText(const QString& text) {
 
 Result<QString> decodeText(const QByteArray& bytes) {
     if (bytes.contains('\0'))
-        return Failure{QStringLiteral("it is not a text file")};
+        return Failure{Messages::tr("it is not a text file")};
     if (bytes.startsWith(kUtf8Mark)) {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = decoder.decode(bytes.mid(kUtf8Mark.size()));
         if (decoder.hasError())
-            return Failure{QStringLiteral("it is not valid UTF-8 text")};
+            return Failure{Messages::tr("it is not valid UTF-8 text")};
         return text;
     }
     QStringDecoder decoder(kCodePage);
     QString text = decoder.decode(bytes);
     if (!decoder.isValid() || decoder.hasError())
-        return Failure{QStringLiteral("it is not valid Windows-1252 text")};
+        return Failure{Messages::tr("it is not valid Windows-1252 text")};
     return text;
 }
 
@@ -61,10 +68,10 @@ QStringList splitLines(const QString& text) {
 Result<QStringList> readTextLines(FileSystem& fileSystem, const QString& dosPath, qint64 maxBytes) {
     const auto bytes = fileSystem.readFile(dosPath, maxBytes);
     if (!bytes)
-        return Failure{bytes.error()};
+        return bytes.failure();
     const auto text = decodeText(*bytes);
     if (!text)
-        return Failure{QStringLiteral("%1 cannot be read: %2.").arg(dosPath, text.error())};
+        return Failure{Messages::tr("%1 cannot be read: %2.").arg(dosPath, text.error())};
     return splitLines(*text);
 }
 

@@ -35,7 +35,7 @@ Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormContro
     state.DriveSpec = QStringLiteral("C:");
     const auto current = fileSystem.currentDirectory();
     if (!current)
-        return Failure{current.error()};
+        return current.failure();
     state.AppDir = *current;
     state.IniPath = state.AppDir + QStringLiteral("\\Famlore.ini");
 

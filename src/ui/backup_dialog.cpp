@@ -34,12 +34,12 @@ QString FolderList::Path() const {
 Status FolderList::setPath(const QString& path) {
     auto parsed = m_fileSystem.parse(path);
     if (!parsed)
-        return Failure{parsed.error()};
+        return parsed.failure();
     platform::DosPath target = *parsed;
     target.trailingSeparator = false;
     const auto entries = m_fileSystem.readFolder(target.toString());
     if (!entries)
-        return Failure{entries.error()};
+        return entries.failure();
 
     m_path = target;
     clear();

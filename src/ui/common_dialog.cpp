@@ -42,7 +42,7 @@ void CommonDialog::show(bool save) {
     // A preset full path opens its own folder, as on Windows; otherwise the initial folder, when it is there.
     const auto isFolder = [this](const QString& dosPath) {
         const auto attributes = m_fileSystem.attributes(dosPath);
-        return attributes && (*attributes & platform::Attribute::Directory);
+        return attributes && attributes->testFlag(platform::Attribute::Directory);
     };
     QString folder = InitDir;
     if (!FileName.isEmpty()) {

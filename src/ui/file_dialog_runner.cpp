@@ -33,7 +33,7 @@ private:
             return true; // refused after the dialog closes, with its own message
         const auto attributes = m_fileSystem.attributes(*dosPath);
         QString problem;
-        if (attributes && (*attributes & platform::Attribute::ReadOnly))
+        if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
             problem = QCoreApplication::translate("GedFileDialog", "This file is set to read-only.");
         else if (!attributes) {
             const auto folder = m_fileSystem.toDos(QFileInfo(hostPath).path());

@@ -192,13 +192,15 @@ TEST_F(Listing, GivesTheVisibleEntriesTheMaskAdmitsInCaseBlindOrderAndNoNameWind
         EXPECT_FALSE(m_drives.fileSystem().toDos(m_drives.host('C', QString("Listing/") + name))) << name;
 }
 
-TEST_F(Listing, DirContinuesTheLastListingUntilItEndsEmpty) {
-    FileSystem& fs = m_drives.fileSystem();
-    // A new listing starts over, and one that finds nothing ends the old one.
-    QStringList steps{fs.dir("C:\\Listing\\*.pdb", ListMask::Normal), fs.dir(), fs.dir(), fs.dir()};
-    steps << fs.dir("C:\\Listing\\*.txt", ListMask::Normal) << fs.dir("C:\\*.ged", ListMask::Normal)
-          << fs.dir();
-    EXPECT_EQ(steps, (QStringList{"FAMILYE.PDB", "familyp.pdb", "", "", "Notes.txt", "", ""}));
+TEST_F(Listing, WildcardGivesEveryMatchInListingOrderAndNothingWhenNoneMatches) {
+    for (const auto& [pattern, expected] : {
+             std::pair{"C:\\Listing\\*.pdb", "FAMILYE.PDB|familyp.pdb"},
+             {"C:\\Listing\\*.txt", "Notes.txt"},
+             {"C:\\*.ged", ""},
+         }) {
+        EXPECT_EQ(joined(m_drives.fileSystem().list(pattern, ListMask::Normal)).toStdString(), expected)
+            << pattern;
+    }
 }
 
 TEST_F(Listing, ReadFolderGivesVisibleFoldersAndOrdinaryFilesOnly) {
@@ -218,17 +220,22 @@ TEST(Attributes, CarryWindowsBitsForTheEntryFoundAndFailForAMissingOne) {
     drives.makeFolder('C', "Folder");
     drives.makeFile('C', "File.txt");
     ASSERT_EQ(::chmod(QFile::encodeName(drives.makeFile('C', ".locked")).constData(), 0444), 0);
-    constexpr int kMissing = -1;
     for (const auto& [dosPath, expected] : {
-             std::pair{"C:\\folder", Attribute::Directory},
+             std::pair<const char*, std::optional<Attributes>>{"C:\\folder", Attribute::Directory},
              {"C:\\FILE.TXT", Attribute::Archive},
              {"c:/.LOCKED", Attribute::Archive | Attribute::Hidden | Attribute::ReadOnly},
              {"C:\\", Attribute::Directory},
-             {"C:\\nothing", kMissing},
-             {"Q:\\", kMissing},
+             {"C:\\nothing", std::nullopt},
+             {"Q:\\", std::nullopt},
          }) {
         const auto attributes = drives.fileSystem().attributes(dosPath);
-        EXPECT_EQ(attributes ? *attributes : kMissing, expected) << dosPath;
+        EXPECT_EQ(attributes ? std::optional(*attributes) : std::nullopt, expected) << dosPath;
+    }
+    // The numbers Windows gives these bits, which programs written for it compare with.
+    for (const auto& [dosPath, windowsValue] :
+         {std::pair{"C:\\folder", 16}, {"C:\\FILE.TXT", 32}, {"c:/.LOCKED", 35}}) {
+        const auto attributes = drives.fileSystem().attributes(dosPath);
+        EXPECT_EQ(attributes ? int(*attributes) : -1, windowsValue) << dosPath;
     }
 }
 
@@ -356,6 +363,26 @@ TEST(DriveMap, DeepestDriveRootWinsWhicheverLetterItHas) {
         const QString i = QString(QChar(inner)) + ":\\";
         EXPECT_EQ(dos, (QStringList{i, i + "NotYet\\new.txt", i + "x", QString(QChar(outer)) + ":\\Other"}))
             << "inner drive " << inner;
+    }
+}
+
+TEST(DriveMap, RootsOfEqualDepthGoToTheLowestLetterButADeeperRootStillWins) {
+    TempDrives drives;
+    const QString innerRoot = drives.makeFolder('C', "Shared/Inner");
+    const QString sharedRoot = drives.host('C', "Shared");
+    // D: and F: name one folder, F: by a relative link; E: lies deeper and C: shallower.
+    linkDrive(drives.prefix(), 'F', "../drive_c/Shared");
+    linkDrive(drives.prefix(), 'E', innerRoot);
+    linkDrive(drives.prefix(), 'D', sharedRoot);
+    const DriveMap& map = drives.fileSystem().driveMap();
+
+    for (const auto& [path, expected] : {
+             std::pair<QString, QString>{sharedRoot, "D:\\"},
+             {sharedRoot + "/NotYet/new.txt", "D:\\NotYet\\new.txt"},
+             {innerRoot + "/x", "E:\\x"},
+             {drives.host('C', "Other"), "C:\\Other"},
+         }) {
+        EXPECT_EQ(valueOrError(map.toDos(path)), expected) << path.toStdString();
     }
 }
 
