@@ -4,7 +4,6 @@
 #include "temp_drives.h"
 
 #include <QFile>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -62,15 +61,18 @@ TEST(ProgramLauncher, RefusesWhatIsNoProgramNamingItAndItsFolder) {
         EXPECT_EQ(testing::outcome(launcher.start(path, {})), QString("error: ") + error);
 }
 
+// Wine is looked for on the search path; a path of one empty folder stands for a machine without it.
 TEST(ProgramLauncher, WindowsProgramWithoutWineIsAnError) {
-    if (!QStandardPaths::findExecutable("wine").isEmpty())
-        GTEST_SKIP() << "wine is installed here";
     TempDrives drives;
     drives.makeFile('C', "Conv/FLImport.exe", "MZ");
     ProgramLauncher launcher(drives.fileSystem());
+    const QByteArray searchPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(drives.makeFolder('C', "EmptyBin")));
+    const QString started = testing::outcome(launcher.start("C:\\Conv\\FLImport", {}));
+    qputenv("PATH", searchPath);
 
     EXPECT_EQ(
-        testing::outcome(launcher.start("C:\\Conv\\FLImport", {})),
+        started,
         "error: FLImport.exe in C:\\Conv is a Windows program, and wine, which runs it, is not installed.");
 }
 
