@@ -13,14 +13,17 @@ QString inApplicationFolder(const AppState& state, const QString& name) {
     return state.AppDir + QLatin1Char('\\') + name;
 }
 
+Failure cannotStart(const AppState& state, const QString& name, const QString& reason) {
+    return Failure{QCoreApplication::translate(
+                       "ConverterCommands", "%1 could not be started from the application folder %2.\n\n%3")
+                       .arg(name, state.AppDir, reason)};
+}
+
 Status start(const AppState& state, platform::ProgramLauncher& launcher, const ConverterCommand& command,
              const QString& name) {
     const auto started = launcher.start(command.program, command.arguments);
     if (!started)
-        return Failure{
-            QCoreApplication::translate("ConverterCommands",
-                                        "%1 could not be started from the application folder %2.\n\n%3")
-                .arg(name, state.AppDir, started.error())};
+        return cannotStart(state, name, started.error());
     return {};
 }
 
@@ -42,6 +45,12 @@ QString installFile(const AppState& state) {
 
 Status runImport(const AppState& state, platform::FileSystem& fileSystem,
                  platform::ProgramLauncher& launcher) {
+    // The install file may be a converted database still waiting for the handheld: it goes only once the
+    // converter that makes the next one is known to start.
+    const ConverterCommand command = importCommand(state);
+    const auto prepared = launcher.prepare(command.program, command.arguments);
+    if (!prepared)
+        return cannotStart(state, kImportConverter, prepared.error());
     const QString stale = installFile(state);
     if (fileSystem.exists(stale, platform::ListMask::Normal)) {
         const Status deleted = fileSystem.deleteFile(stale);
@@ -51,7 +60,10 @@ Status runImport(const AppState& state, platform::FileSystem& fileSystem,
                                                        "earlier import could not be removed.\n\n%1")
                                .arg(deleted.error())};
     }
-    return start(state, launcher, importCommand(state), kImportConverter);
+    const auto started = launcher.start(*prepared);
+    if (!started)
+        return cannotStart(state, kImportConverter, started.error());
+    return {};
 }
 
 Status runExport(const AppState& state, platform::ProgramLauncher& launcher) {

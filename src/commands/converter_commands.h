@@ -25,9 +25,9 @@ ConverterCommand exportCommand(const AppState& state);
 // UserFolder\INSTALL\FAMLORIM.PDB, where the import converter writes the database it makes.
 QString installFile(const AppState& state);
 
-// Removes a database an earlier import left in the install folder, then starts FLImport. A file that is
-// there and cannot be removed starts nothing, since the converter's fresh database could not be told
-// from the stale one.
+// Removes a database an earlier import left in the install folder, then starts FLImport. When FLImport
+// cannot be started the file stays; when it cannot be removed nothing starts, since the converter's fresh
+// database could not be told from the stale one.
 Status runImport(const AppState& state, platform::FileSystem& fileSystem,
                  platform::ProgramLauncher& launcher);
 Status runExport(const AppState& state, platform::ProgramLauncher& launcher);

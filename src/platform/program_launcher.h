@@ -9,20 +9,42 @@
 
 namespace fambridge::platform {
 
+// A program found and checked, ready to start: the host process that runs it and the host folder it
+// starts in.
+struct PreparedProgram {
+    QString name;   // as the caller named it, for messages
+    QString folder; // its DOS folder, for messages
+    QString hostProgram;
+    QStringList hostArguments;
+    QString hostFolder;
+};
+
 // Starts programs the way Windows starts a program named without an extension: a native executable of
-// that name if the folder has one, else <name>.exe through wine. Never through a shell: the arguments
-// reach the program exactly as given. Started programs outlive FamBridge.
+// that name if the folder has one, else <name>.exe through wine. Either starts in its own folder. A native
+// program gets the arguments exactly as given, never through a shell. A Windows program gets the Windows
+// command line of its path and arguments (windowsCommandLine), minimised, through the small Windows
+// program fambridge-start.exe, since wine would quote the fields by rules of its own. Started programs
+// outlive FamBridge.
 class ProgramLauncher {
     Q_DECLARE_TR_FUNCTIONS(fambridge::platform::ProgramLauncher)
 
 public:
-    explicit ProgramLauncher(FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
+    // windowsStarter: the host path of fambridge-start.exe; by default it is looked for beside this
+    // program, then where it is installed, in ../libexec/fambridge.
+    explicit ProgramLauncher(FileSystem& fileSystem, QString windowsStarter = QString());
 
-    // Returns the process id of the started program.
+    // Finds the program and checks that it can be started, without starting it, so that a caller can
+    // make ready for it (and undo nothing) only once it is known to start.
+    Result<PreparedProgram> prepare(const QString& dosProgram, const QStringList& arguments);
+    // Returns the process id of the started program; for a Windows program, that of wine.
+    Result<qint64> start(const PreparedProgram& program);
     Result<qint64> start(const QString& dosProgram, const QStringList& arguments);
 
 private:
+    QString windowsStarter() const;
+
     FileSystem& m_fileSystem;
+    QString m_windowsStarter;
 };
 
 } // namespace fambridge::platform

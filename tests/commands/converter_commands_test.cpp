@@ -135,6 +135,45 @@ TEST_F(ConverterCommandsTest, ImportThatCannotRemoveTheOldInstallFileSaysWhyAndS
     EXPECT_FALSE(testing::waitForRecord(flImport, 500));
 }
 
+// The install file may be a converted database still waiting for the handheld: it may go only for an
+// import converter that starts.
+TEST_F(ConverterCommandsTest, ImportWhoseConverterCannotStartKeepsTheInstallFileAndSaysWhy) {
+    struct Case {
+        const char* name;
+        const char* converter; // placed in the application folder, if any
+        const char* importFile;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"no converter", nullptr, "D:\\tree.ged", "FLImport was not found in C:\\Conv."},
+        {"a Windows converter and a file name with a quote", "FLImport.exe", "D:\\say \"hi\".ged",
+         "holds a double quote"},
+    };
+    const QString installFile = drives.makeFile('C', "PALM/User1/INSTALL/FAMLORIM.PDB", "waiting");
+    start();
+    // A stand-in for wine, which must never be reached.
+    const QString fakeWine = testing::installStandIn(drives.makeFolder('C', "FakeBin"), "wine");
+    const QByteArray searchPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(drives.host('C', "FakeBin")));
+    platform::ProgramLauncher windowsLauncher(drives.fileSystem(), "/opt/starter/fambridge-start.exe");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(flImport);
+        if (c.converter)
+            drives.makeFile('C', QStringLiteral("Conv/") + c.converter, "MZ");
+        state.ImportFile = QString::fromUtf8(c.importFile);
+        const Status started = runImport(state, drives.fileSystem(), windowsLauncher);
+        EXPECT_FALSE(started.ok());
+        EXPECT_TRUE(
+            started.error().contains("FLImport could not be started from the application folder C:\\Conv"))
+            << started.error().toStdString();
+        EXPECT_TRUE(started.error().contains(QString::fromUtf8(c.reason))) << started.error().toStdString();
+        EXPECT_EQ(drives.readHostFile(installFile), "waiting");
+    }
+    qputenv("PATH", searchPath);
+    EXPECT_FALSE(testing::waitForRecord(fakeWine, 500));
+}
+
 // What the converters are started as, before any start: the program named without an extension in the
 // application folder.
 TEST(ConverterCommands, ProgramsAreNamedWithoutExtensionInTheApplicationFolder) {

@@ -34,6 +34,8 @@ std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int tim
         const QString value = QString::fromUtf8(fields[i + 1]);
         if (fields[i] == "arg")
             record.arguments.append(value);
+        else if (fields[i] == "cwd")
+            record.folder = value;
         else if (fields[i] == "WINEPREFIX")
             record.winePrefix = value;
         else if (fields[i] == "FAMBRIDGE_PREFIX")

@@ -10,6 +10,7 @@ namespace fambridge::testing {
 // What a started stand-in converter received.
 struct ConverterRecord {
     QStringList arguments;
+    QString folder; // the folder it was started in
     QString winePrefix;
     QString fambridgePrefix;
 };

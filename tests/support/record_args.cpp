@@ -32,6 +32,9 @@ int main(int argc, char* argv[]) {
     std::string records;
     for (int i = 1; i < argc; ++i)
         addRecord(records, "arg", argv[i]);
+    char folder[PATH_MAX];
+    if (::getcwd(folder, sizeof folder))
+        addRecord(records, "cwd", folder);
     for (const char* name : {"WINEPREFIX", "FAMBRIDGE_PREFIX"}) {
         if (const char* value = std::getenv(name))
             addRecord(records, name, value);
