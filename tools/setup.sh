@@ -7,6 +7,7 @@ fambridge_packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils
     clang libclang-rt-14-dev libxcb1-dev libxcb-damage0-dev libx11-dev strace
+    gcc-mingw-w64-x86-64 wine wine64
 )
 
 fambridge_install_packages() {

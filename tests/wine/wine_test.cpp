@@ -1,0 +1,249 @@
+#include "commands/converter_commands.h"
+#include "platform/drive_map.h"
+#include "platform/file_system.h"
+#include "platform/program_launcher.h"
+#include "qt_printers.h"
+#include "startup/start_up.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace fambridge {
+namespace {
+
+// What the Windows stand-in converter was given by Windows.
+struct WindowsStart {
+    QString line;
+    QStringList arguments; // the line as CommandLineToArgvW splits it, the program first
+    QString flags;
+    QString show;
+    QString folder;
+};
+
+// Start-up writes into both windows; these tests look only at the state it leaves.
+class NoWindows : public MainFormControls, public BackupDialogControls {
+public:
+    void setImportEnabled(bool) override {}
+    void setExportEnabled(bool) override {}
+    void setBrowseIEnabled(bool) override {}
+    void setBrowseEEnabled(bool) override {}
+    void setFromFilename(const QString&) override {}
+    void setToFilename(const QString&) override {}
+    void setUserFolderLabel(const QString&) override {}
+    void clearDBList() override {}
+    void addDBListItem(const QString&) override {}
+    void setDBListText(const QString&) override {}
+    void setDrive(const QString&) override {}
+    void setPath(const QString&) override {}
+};
+
+// A Wine prefix of the test's own, copied from the one wineboot made: its drives are the drive map, its
+// wineserver is stopped and the copy removed when the test ends. Files are hard links, but for the
+// registry, which Wine writes.
+class WineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("wine").isEmpty())
+            GTEST_SKIP() << "wine is not installed, so no Windows program can run here";
+        if (!QFile::exists(WINE_PREFIX_CACHE "/system.reg"))
+            GTEST_SKIP() << "wineboot could not make a prefix in " WINE_PREFIX_CACHE;
+        prefix = m_folder.path() + "/prefix";
+        ASSERT_EQ(QProcess::execute("cp", {"-al", WINE_PREFIX_CACHE, prefix}), 0);
+        for (const QString& registry : QDir(prefix).entryList({"*.reg"}, QDir::Files)) {
+            QFile::remove(prefix + '/' + registry);
+            ASSERT_TRUE(QFile::copy(WINE_PREFIX_CACHE "/" + registry, prefix + '/' + registry));
+        }
+        // Wine's own diagnostics would only bury a failure's output.
+        qputenv("WINEDEBUG", "-all");
+    }
+
+    void TearDown() override {
+        if (!prefix.isEmpty()) {
+            QProcess stop;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("WINEPREFIX", prefix);
+            stop.setProcessEnvironment(environment);
+            stop.start("wineserver", {"--kill"});
+            stop.waitForFinished(30000);
+        }
+        QDir::setCurrent(m_savedFolder);
+    }
+
+    // A host path under the prefix's drive C:.
+    QString onC(const QString& relative) { return prefix + "/drive_c/" + relative; }
+    QString makeFile(const QString& relative, const QByteArray& content = {}) {
+        const QString path = onC(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+    // The stand-in as a converter in a folder of drive C:, under the name given.
+    QString installConverter(const QString& folder, const QString& name) {
+        const QString path = onC(folder + '/' + name);
+        QDir().mkpath(onC(folder));
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::copy(WINDOWS_STAND_IN, path));
+        return path;
+    }
+
+    // The drive map of the prefix, and start-up run from an application folder on its C:.
+    void startUpIn(const QString& appFolder) {
+        auto driveMap = platform::DriveMap::open(prefix);
+        ASSERT_TRUE(driveMap) << driveMap.error().toStdString();
+        fileSystem = std::make_unique<platform::FileSystem>(std::move(driveMap).value());
+        launcher = std::make_unique<platform::ProgramLauncher>(*fileSystem, WINDOWS_STARTER);
+        ASSERT_TRUE(QDir::setCurrent(onC(appFolder)));
+        NoWindows windows;
+        const Status started = startUp(state, *fileSystem, windows, windows);
+        ASSERT_TRUE(started.ok()) << started.error().toStdString();
+    }
+
+    // Waits for what the stand-in at a host path recorded; the first start of a prefix's wineserver takes
+    // some seconds.
+    static std::optional<WindowsStart> waitForStart(const QString& converter, int timeoutMs = 60000) {
+        const QDeadlineTimer deadline(timeoutMs);
+        QFile file(converter + ".out");
+        while (!file.exists()) {
+            if (deadline.hasExpired())
+                return std::nullopt;
+            QThread::msleep(50);
+        }
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        const QList<QByteArray> fields = file.readAll().split('\0');
+        WindowsStart start;
+        for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+            const QString value = QString::fromUtf8(fields[i + 1]);
+            if (fields[i] == "line")
+                start.line = value;
+            else if (fields[i] == "arg")
+                start.arguments.append(value);
+            else if (fields[i] == "flags")
+                start.flags = value;
+            else if (fields[i] == "show")
+                start.show = value;
+            else if (fields[i] == "folder")
+                start.folder = value;
+        }
+        QFile::remove(file.fileName());
+        return start;
+    }
+
+    QString prefix;
+    std::unique_ptr<platform::FileSystem> fileSystem;
+    std::unique_ptr<platform::ProgramLauncher> launcher;
+    AppState state;
+
+private:
+    QTemporaryDir m_folder;
+    QString m_savedFolder = QDir::currentPath();
+};
+
+// The exact line of the design, minimised (STARTF_USESHOWWINDOW, SW_SHOWMINIMIZED) and in the application
+// folder, with names that a shell or Wine's own quoting would change.
+TEST_F(WineTest, ImportAndExportGetTheirExactCommandLineMinimisedInTheApplicationFolder) {
+    const QString odd = QString::fromUtf8("&%^;$`é");
+    const QString appFolder = "Conv " + odd;
+    const QString flImport = installConverter(appFolder, "FLImport.exe");
+    const QString flExport = installConverter(appFolder, "FLExport.exe");
+    makeFile("PALM/Owner " + odd + "/BACKUP/FamilyP.PDB");
+    makeFile("PALM/Owner " + odd + "/BACKUP/FamilyE.PDB");
+    startUpIn(appFolder);
+    const QString appDir = "C:\\Conv " + odd;
+    ASSERT_EQ(state.AppDir, appDir);
+    ASSERT_EQ(state.UserFolder, "C:\\PALM\\Owner " + odd);
+    state.ImportFile = "C:\\Gen " + odd + "\\tree " + odd + ".ged";
+    state.ExportFile = "C:\\Out " + odd + "\\family " + odd + ".ged";
+    state.DatabaseName = "Family";
+
+    const Status imported = runImport(state, *fileSystem, *launcher);
+    ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+    const auto import = waitForStart(flImport);
+    ASSERT_TRUE(import) << "FLImport.exe did not start";
+    EXPECT_EQ(import->line, QString("\"%1\\FLImport\" \"%2\\INSTALL\" \"%3\" \"%1\"")
+                                .arg(appDir, state.UserFolder, state.ImportFile));
+    EXPECT_EQ(import->arguments,
+              QStringList({appDir + "\\FLImport", state.UserFolder + "\\INSTALL", state.ImportFile, appDir}));
+    EXPECT_EQ(QStringList({import->flags, import->show, import->folder}), QStringList({"1", "2", appDir}));
+
+    const Status exported = runExport(state, *launcher);
+    ASSERT_TRUE(exported.ok()) << exported.error().toStdString();
+    const auto exportStart = waitForStart(flExport);
+    ASSERT_TRUE(exportStart) << "FLExport.exe did not start";
+    EXPECT_EQ(exportStart->line, QString("\"%1\\FLExport\" \"%2\\BACKUP\" \"%3\" \"Family\"")
+                                     .arg(appDir, state.UserFolder, state.ExportFile));
+    EXPECT_EQ(QStringList({exportStart->flags, exportStart->show, exportStart->folder}),
+              QStringList({"1", "2", appDir}));
+}
+
+// From the root of C:, the program field holds "C:\" and "\FLImport" joined as they stand, and the last
+// field ends in a backslash, which must not swallow its closing quote. A converter spelled in other
+// letter case is found, by FamBridge and by Windows.
+TEST_F(WineTest, ApplicationFolderAtTheDriveRootAndAConverterSpelledInOtherCase) {
+    const QString flImport = installConverter("", "flimport.EXE");
+    startUpIn("");
+    ASSERT_EQ(state.AppDir, "C:\\");
+    state.ImportFile = "C:\\tree.ged";
+
+    const Status imported = runImport(state, *fileSystem, *launcher);
+    ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+    const auto import = waitForStart(flImport);
+    ASSERT_TRUE(import) << "flimport.EXE did not start";
+    EXPECT_EQ(import->line, R"("C:\\FLImport" "C:\INSTALL" "C:\tree.ged" "C:\\")");
+    EXPECT_EQ(import->arguments, QStringList({"C:\\\\FLImport", "C:\\INSTALL", "C:\\tree.ged", "C:\\"}));
+    EXPECT_EQ(import->folder, "C:\\");
+}
+
+// A user who has a Wine prefix with the Palm folder in it and nothing set up: FamBridge finds the drives
+// through WINEPREFIX, the user folder under C:\PALM, and the converter beside it.
+TEST_F(WineTest, UsersOwnPrefixFoundThroughWINEPREFIXWithoutAnySetUp) {
+    const QString flImport = installConverter("Program Files/Famlore", "FLImport.exe");
+    makeFile("PALM/Jane/Backup/FamilyP.PDB");
+    const QString locatedPrefix = platform::DriveMap::locatePrefix(
+        [this](const char* name) { return QString(name) == "WINEPREFIX" ? prefix : QString(); });
+    ASSERT_EQ(locatedPrefix, prefix);
+    startUpIn("Program Files/Famlore");
+    EXPECT_EQ(state.UserFolder, "C:\\PALM\\Jane");
+    state.ImportFile = "C:\\users\\jane\\tree.ged";
+
+    const Status imported = runImport(state, *fileSystem, *launcher);
+    ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+    const auto import = waitForStart(flImport);
+    ASSERT_TRUE(import) << "FLImport.exe did not start";
+    EXPECT_EQ(import->line,
+              R"("C:\Program Files\Famlore\FLImport" "C:\PALM\Jane\INSTALL" "C:\users\jane\tree.ged" )"
+              R"("C:\Program Files\Famlore")");
+}
+
+// The database in INSTALL may still be waiting for the handheld: without a converter to make the next
+// one, it stays.
+TEST_F(WineTest, ImportWithTheConverterMissingKeepsTheInstallFile) {
+    const QString installFile = makeFile("PALM/Owner/INSTALL/FAMLORIM.PDB", "waiting");
+    makeFile("PALM/Owner/BACKUP/FamilyP.PDB");
+    QDir().mkpath(onC("Conv"));
+    startUpIn("Conv");
+    state.ImportFile = "C:\\tree.ged";
+
+    const Status imported = runImport(state, *fileSystem, *launcher);
+    EXPECT_FALSE(imported.ok());
+    EXPECT_TRUE(imported.error().contains("FLImport was not found in C:\\Conv"))
+        << imported.error().toStdString();
+    QFile file(installFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "waiting");
+}
+
+} // namespace
+} // namespace fambridge
