@@ -147,7 +147,8 @@ protected:
     AppState state;
 
 private:
-    QTemporaryDir m_folder;
+    // Beside the prefix it copies, on the same file system, where hard links can be made.
+    QTemporaryDir m_folder{QStringLiteral(WINE_PREFIX_CACHE "-test-XXXXXX")};
     QString m_savedFolder = QDir::currentPath();
 };
 
