@@ -9,7 +9,9 @@ bool isSeparator(QChar c) {
 }
 
 bool hasWildcard(const QString& name) {
-    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+    // Wine reads ">" as "?"; "<" and '"' it takes for themselves, and no name holds them.
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) ||
+           name.contains(QLatin1Char('>'));
 }
 
 QString DosPath::toString() const {
@@ -44,12 +46,20 @@ bool isDriveLetter(QChar c) {
     return c.unicode() < 128 && c.isLetter();
 }
 
+bool isDotOrBlank(QChar c) {
+    return c == QLatin1Char('.') || c == QLatin1Char(' ');
+}
+
+// Windows drops every trailing dot and blank from the last name of a path, but only one trailing dot from
+// a folder on the way ("C:\PALM.\x" is C:\PALM\x, "C:\PALM \x" is no path). A last name that is
+// nothing but dots and blanks leaves the path naming its folder, as if it ended in a separator. A wildcard
+// pattern keeps its dots: what they mean there is the matcher's business.
 void appendComponents(DosPath& path, QStringView rest) {
     qsizetype start = 0;
     for (qsizetype i = 0; i <= rest.size(); ++i) {
         if (i < rest.size() && !isSeparator(rest[i]))
             continue;
-        const QStringView part = rest.mid(start, i - start);
+        QStringView part = rest.mid(start, i - start);
         start = i + 1;
         if (part.isEmpty() || part == u".")
             continue;
@@ -57,6 +67,17 @@ void appendComponents(DosPath& path, QStringView rest) {
             if (!path.components.isEmpty())
                 path.components.removeLast();
             continue;
+        }
+        const bool last = i == rest.size();
+        if (last && !hasWildcard(part.toString())) {
+            while (!part.isEmpty() && isDotOrBlank(part.back()))
+                part.chop(1);
+            if (part.isEmpty()) {
+                path.trailingSeparator = true;
+                continue;
+            }
+        } else if (!last && part.endsWith(QLatin1Char('.'))) {
+            part.chop(1);
         }
         path.components.append(part.toString());
     }
@@ -86,8 +107,8 @@ Result<DosPath> parseDosPath(const QString& path, const CurrentFolders& current)
     } else {
         result = current.folderOf(current.currentDrive());
     }
-    appendComponents(result, rest);
     result.trailingSeparator = !rest.isEmpty() && isSeparator(rest.back());
+    appendComponents(result, rest);
     return result;
 }
 

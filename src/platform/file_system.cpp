@@ -75,23 +75,36 @@ Result<QString> FileSystem::currentDirectory() const {
 std::optional<HostEntry> FileSystem::findEntry(const QString& hostFolder, const QString& name) {
     if (!isWindowsName(name))
         return std::nullopt;
+    // An exact name costs one stat() instead of a folder reading, and finds an entry in a folder that may
+    // be entered but not read, as Windows finds it there.
+    const auto exactEntry = [&]() -> std::optional<HostEntry> {
+        const auto kind = hostKind(joinHost(hostFolder, name));
+        if (!kind)
+            return std::nullopt;
+        HostEntry entry;
+        entry.name = name;
+        entry.kind = *kind;
+        return entry;
+    };
     if (!m_cache.active()) {
-        // Outside a snapshot scope an exact name costs one stat() instead of a folder reading.
-        if (const auto kind = hostKind(joinHost(hostFolder, name))) {
-            HostEntry entry;
-            entry.name = name;
-            entry.kind = *kind;
+        if (auto entry = exactEntry())
             return entry;
-        }
     }
     const auto snapshot = m_cache.read(hostFolder);
     if (!snapshot)
-        return std::nullopt;
+        return m_cache.active() ? exactEntry() : std::nullopt;
     // Copied out, since outside a scope nothing keeps the snapshot alive once this returns; the names are
     // shared, not duplicated.
     if (const HostEntry* entry = snapshot.value()->find(name))
         return *entry;
     return std::nullopt;
+}
+
+bool FileSystem::listable(const QString& hostFolder) {
+    if (!m_cache.active())
+        return ::access(QFile::encodeName(hostFolder).constData(), R_OK | X_OK) == 0;
+    const auto snapshot = m_cache.read(hostFolder);
+    return snapshot && snapshot.value()->searchable();
 }
 
 Result<FileSystem::Resolved> FileSystem::resolve(const DosPath& path) {
@@ -133,46 +146,48 @@ Result<QString> FileSystem::toHost(const QString& dosPath) {
 
 std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) {
     std::vector<QString> names;
-    const auto parsed = parse(dosPattern);
-    if (!parsed)
+    // A bare drive names nothing a listing can give, wherever its current folder lies.
+    if (dosPattern.size() == 2 && dosPattern[1] == QLatin1Char(':'))
+        return names;
+    // Asking for a folder's contents is asking for every name in it.
+    const bool contents = !dosPattern.isEmpty() && isSeparator(dosPattern.back());
+    const auto parsed = parse(contents ? dosPattern + QLatin1Char('*') : dosPattern);
+    // A path that ends at a drive's root or in a name of dots alone leaves no name to look for.
+    if (!parsed || parsed->isRoot() || parsed->trailingSeparator)
         return names;
 
-    DosPath folder = *parsed;
-    QString pattern = QStringLiteral("*");
-    if (!parsed->trailingSeparator) {
-        if (parsed->isRoot()) {
-            // A bare drive whose current folder is its root: the drive names itself.
-            if (mask == ListMask::Directory && m_driveMap.hostRoot(parsed->drive) &&
-                hostKind(*m_driveMap.hostRoot(parsed->drive)) == EntryKind::Folder)
-                names.push_back(parsed->driveSpec());
-            return names;
-        }
-        pattern = parsed->components.back();
-        folder = parsed->parent();
-    }
-
+    const QString pattern = parsed->components.back();
+    const DosPath folder = parsed->parent();
     const auto resolvedFolder = resolve(folder);
     if (!resolvedFolder || !resolvedFolder->exists || resolvedFolder->kind != EntryKind::Folder)
         return names;
+    const QString& host = resolvedFolder->host;
+    if (!listable(host))
+        return names;
 
     if (!hasWildcard(pattern)) {
-        const auto entry = findEntry(resolvedFolder->host, pattern);
-        if (entry && !entry->isHidden() && maskAccepts(mask, entry->kind))
+        const auto entry = findEntry(host, pattern);
+        if (entry && maskAccepts(mask, entry->kind) && !isHiddenOrSystem(*entry, host))
             names.push_back(entry->name);
         return names;
     }
 
-    const auto snapshot = m_cache.read(resolvedFolder->host);
+    const auto snapshot = m_cache.read(host);
     if (!snapshot)
         return names;
     if (mask == ListMask::Directory && !folder.isRoot()) {
-        for (const QStringView dots : {u".", u".."})
-            if (matchesWildcard(pattern, dots))
-                names.push_back(dots.toString());
+        // The dots carry the marks of the folder itself and of its parent, as Wine reports them.
+        for (const auto& [dots, hostPath] :
+             {std::pair{QStringLiteral("."), host},
+              std::pair{QStringLiteral(".."), joinHost(host, QStringLiteral(".."))}})
+            if (matchesWildcard(pattern, dots) && readDosAttributes(hostPath) == 0)
+                names.push_back(dots);
     }
     std::vector<const HostEntry*> matches;
     for (const HostEntry& entry : snapshot.value()->entries()) {
-        if (!entry.isHidden() && maskAccepts(mask, entry.kind) && matchesWildcard(pattern, entry.name))
+        // The name first: reading an entry's marks costs a system call, which only matches need.
+        if (maskAccepts(mask, entry.kind) && matchesWildcard(pattern, entry.name) &&
+            !isHiddenOrSystem(entry, host))
             matches.push_back(&entry);
     }
     std::sort(matches.begin(), matches.end(),
@@ -183,11 +198,18 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
 }
 
 Result<Attributes> FileSystem::attributes(const QString& dosPath) {
-    const auto resolved = resolvePath(dosPath);
+    const auto parsed = parse(dosPath);
+    if (!parsed)
+        return parsed.failure();
+    const auto resolved = resolve(*parsed);
     if (!resolved)
         return resolved.failure();
+    const QByteArray host = QFile::encodeName(resolved->host);
     struct stat info {};
-    if (!resolved->exists || ::stat(QFile::encodeName(resolved->host).constData(), &info) != 0)
+    // Named pipes and devices are no files to Windows; a name followed by a separator must be a folder.
+    if (!resolved->exists || ::stat(host.constData(), &info) != 0 ||
+        !(S_ISDIR(info.st_mode) || S_ISREG(info.st_mode)) ||
+        (parsed->trailingSeparator && !S_ISDIR(info.st_mode)))
         return Failure{tr("%1 was not found.").arg(dosPath)};
 
     Attributes attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
@@ -195,6 +217,14 @@ Result<Attributes> FileSystem::attributes(const QString& dosPath) {
         attributes |= Attribute::ReadOnly;
     if (!resolved->isRoot && resolved->name.startsWith(QLatin1Char('.')))
         attributes |= Attribute::Hidden;
+    const int marks = readDosAttributes(resolved->host);
+    if (marks & kDosHidden)
+        attributes |= Attribute::Hidden;
+    if (marks & kDosSystem)
+        attributes |= Attribute::System;
+    struct stat link {};
+    if (S_ISDIR(info.st_mode) && ::lstat(host.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        attributes |= Attribute::ReparsePoint;
     return attributes;
 }
 
@@ -216,7 +246,7 @@ Result<std::vector<FolderEntry>> FileSystem::readFolder(const QString& dosFolder
 
     std::vector<const HostEntry*> visible;
     for (const HostEntry& entry : snapshot.value()->entries()) {
-        if (!entry.isHidden() && entry.kind != EntryKind::Other)
+        if (entry.kind != EntryKind::Other && !isHiddenOrSystem(entry, resolved->host))
             visible.push_back(&entry);
     }
     std::sort(visible.begin(), visible.end(),

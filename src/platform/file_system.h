@@ -22,7 +22,14 @@ enum class ListMask {
 };
 
 // Attribute bits of one path, with Windows' values.
-enum class Attribute { ReadOnly = 0x1, Hidden = 0x2, Directory = 0x10, Archive = 0x20 };
+enum class Attribute {
+    ReadOnly = 0x1,
+    Hidden = 0x2,
+    System = 0x4,
+    Directory = 0x10,
+    Archive = 0x20,
+    ReparsePoint = 0x400 // a folder reached through a symbolic link, as Wine marks it
+};
 Q_DECLARE_FLAGS(Attributes, Attribute)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Attributes)
 
@@ -32,7 +39,8 @@ struct FolderEntry {
 };
 
 // The Windows file system as the program sees it: DOS paths, names found without regard to letter case,
-// dot files hidden, and listings that match wildcards the way Windows matches them.
+// hidden and system files as Wine marks them, and listings that match wildcards the way Windows matches
+// them.
 class FileSystem {
     Q_DECLARE_TR_FUNCTIONS(fambridge::platform::FileSystem)
 
@@ -51,9 +59,13 @@ public:
 
     // A directory listing: the names a path or pattern matches, none when nothing does. A path that ends
     // in a separator lists the folder's contents; one that names an entry gives its name as spelled on disk.
+    // Hidden and system entries are never given, folders only for ListMask::Directory, and nothing from a
+    // folder this process may not both read and enter.
     std::vector<QString> list(const QString& dosPattern, ListMask mask);
     bool exists(const QString& dosPath, ListMask mask) { return !list(dosPath, mask).empty(); }
 
+    // Windows' attributes, as Wine gives them: read-only when nobody may write, hidden for a dot file,
+    // hidden and system as marked. A path that ends in a separator must name a folder.
     Result<Attributes> attributes(const QString& dosPath);
     // Whether this process may create files in an existing folder.
     bool isWritableFolder(const QString& dosFolder);
@@ -83,6 +95,7 @@ private:
     Result<Resolved> resolve(const DosPath& path);
     Result<Resolved> resolvePath(const QString& dosPath);
     std::optional<HostEntry> findEntry(const QString& hostFolder, const QString& name);
+    bool listable(const QString& hostFolder);
 
     DriveMap m_driveMap;
     FolderCache m_cache;

@@ -1,13 +1,19 @@
 #include "host_folder.h"
 
+#include "platform/wildcard.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include <cstdlib>
+
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fambridge::platform {
 
@@ -32,6 +38,8 @@ QString describeErrno(int error) {
 }
 
 bool isWindowsName(const QString& name) {
+    if (name.isEmpty() || name.back() == QLatin1Char('.') || name.back() == QLatin1Char(' '))
+        return false;
     for (const QChar c : name) {
         if (c.unicode() < 0x20)
             return false;
@@ -67,6 +75,8 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
         return Failure{describeErrno(errno)};
 
     auto snapshot = std::make_shared<FolderSnapshot>();
+    snapshot->m_hostFolder = hostFolder;
+    snapshot->m_searchable = ::access(encodedFolder.constData(), X_OK) == 0;
     QByteArray path = encodedFolder;
     if (!path.endsWith('/'))
         path += '/';
@@ -102,7 +112,7 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
         default:
             entry.kind = EntryKind::Other;
         }
-        entry.folded = entry.name.toCaseFolded();
+        entry.upper = windowsUpper(entry.name);
         snapshot->m_entries.push_back(std::move(entry));
         errno = 0;
     }
@@ -113,21 +123,50 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
 }
 
 bool listingOrder(const HostEntry& a, const HostEntry& b) {
-    if (a.folded != b.folded)
-        return a.folded < b.folded;
+    if (a.upper != b.upper)
+        return a.upper < b.upper;
     return a.name < b.name;
+}
+
+int readDosAttributes(const QString& hostPath) {
+    // Wine reads at most 64 bytes, a text "0x" and hexadecimal digits up to its end or a NUL (Samba
+    // stores more behind one); anything else it takes for no mark at all, and so do we.
+    constexpr std::size_t kWineLimit = 64;
+    char value[kWineLimit + 1];
+    const ssize_t length =
+        ::getxattr(QFile::encodeName(hostPath).constData(), "user.DOSATTRIB", value, kWineLimit);
+    if (length < 2 || value[0] != '0' || value[1] != 'x')
+        return 0;
+    value[length] = '\0';
+    char* end = nullptr;
+    const long bits = std::strtol(value, &end, 16);
+    if (*end != '\0')
+        return 0;
+    return int(bits & (kDosHidden | kDosSystem));
+}
+
+bool isHiddenOrSystem(const HostEntry& entry, const QString& hostFolder) {
+    if (entry.name.startsWith(QLatin1Char('.')))
+        return true;
+    if (entry.dosBits < 0) {
+        const QString path = hostFolder.endsWith(QLatin1Char('/'))
+                                 ? hostFolder + entry.name
+                                 : hostFolder + QLatin1Char('/') + entry.name;
+        entry.dosBits = readDosAttributes(path);
+    }
+    return entry.dosBits != 0;
 }
 
 const HostEntry* FolderSnapshot::find(const QString& name) const {
     if (!m_indexed) {
         m_exact.reserve(qsizetype(m_entries.size()));
-        m_folded.reserve(qsizetype(m_entries.size()));
+        m_upper.reserve(qsizetype(m_entries.size()));
         for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) {
             m_exact.insert(m_entries[i].name, i);
             // Of several spellings that differ only in letter case, the one a listing gives first wins.
-            auto existing = m_folded.find(m_entries[i].folded);
-            if (existing == m_folded.end())
-                m_folded.insert(m_entries[i].folded, i);
+            auto existing = m_upper.find(m_entries[i].upper);
+            if (existing == m_upper.end())
+                m_upper.insert(m_entries[i].upper, i);
             else if (listingOrder(m_entries[i], m_entries[*existing]))
                 *existing = i;
         }
@@ -135,7 +174,7 @@ const HostEntry* FolderSnapshot::find(const QString& name) const {
     }
     if (auto it = m_exact.constFind(name); it != m_exact.cend())
         return &m_entries[*it];
-    if (auto it = m_folded.constFind(name.toCaseFolded()); it != m_folded.cend())
+    if (auto it = m_upper.constFind(windowsUpper(name)); it != m_upper.cend())
         return &m_entries[*it];
     return nullptr;
 }

@@ -15,18 +15,28 @@ namespace fambridge::platform {
 
 enum class EntryKind { File, Folder, Other };
 
+// The hidden and system bits of Windows' attributes, with Windows' values.
+enum DosAttributeBits : int { kDosHidden = 0x2, kDosSystem = 0x4 };
+
 struct HostEntry {
     QString name;
-    QString folded; // the name with letter case folded away, for Windows' case-blind look-ups
+    QString upper; // the name in Windows' upper case, for Windows' case-blind look-ups
     EntryKind kind = EntryKind::Other;
-
-    // Dot files are hidden, as the user's Windows tools under Wine see them.
-    bool isHidden() const { return name.startsWith(QLatin1Char('.')); }
+    // The hidden and system bits Wine keeps for the entry, read when first asked for; -1 until then.
+    mutable int dosBits = -1;
 };
 
 // The order in which listings give names: case-insensitive, and stable between spellings that differ
 // only in letter case.
 bool listingOrder(const HostEntry& a, const HostEntry& b);
+
+// The hidden and system bits that Wine keeps in the extended attribute user.DOSATTRIB when a Windows
+// program marks a file or folder so, read as Wine reads them; 0 when there are none.
+int readDosAttributes(const QString& hostPath);
+
+// Whether Windows leaves an entry of hostFolder out of listings: it is marked hidden or system, or its
+// name begins with a dot, which Wine shows as hidden. The mark is read once per entry.
+bool isHiddenOrSystem(const HostEntry& entry, const QString& hostFolder);
 
 // One reading of a host folder: every entry but "." and "..", in the order the host gave them. Sorting
 // is left to whoever lists, so that it costs only what a listing returns and look-ups never pay for it.
@@ -35,13 +45,18 @@ public:
     static Result<std::shared_ptr<const FolderSnapshot>> read(const QString& hostFolder);
 
     const std::vector<HostEntry>& entries() const { return m_entries; }
+    const QString& hostFolder() const { return m_hostFolder; }
+    // Whether the folder may be entered as well as read: Windows lists a folder only then.
+    bool searchable() const { return m_searchable; }
     // The entry spelled exactly so, else the first whose name differs only in letter case.
     const HostEntry* find(const QString& name) const;
 
 private:
+    QString m_hostFolder;
+    bool m_searchable = false;
     std::vector<HostEntry> m_entries;
     mutable QHash<QString, qsizetype> m_exact;
-    mutable QHash<QString, qsizetype> m_folded;
+    mutable QHash<QString, qsizetype> m_upper;
     mutable bool m_indexed = false;
 };
 
@@ -70,8 +85,9 @@ private:
     std::unordered_map<QString, Result<std::shared_ptr<const FolderSnapshot>>> m_snapshots;
 };
 
-// Whether Windows could hold this name: none of \ / : * ? " < > | nor a control character. Other names
-// do not exist for the program; they would break its paths, wildcards and the quoted settings file.
+// Whether Windows could hold this name: none of \ / : * ? " < > | nor a control character, and no dot or
+// blank at its end, which Windows would drop. Other names do not exist for the program; they would break
+// its paths, wildcards and the quoted settings file, or lead to another file.
 bool isWindowsName(const QString& name);
 
 // Kind of the host entry at a path, following symbolic links; nothing when it does not exist.

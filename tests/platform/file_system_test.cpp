@@ -21,7 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "unprivileged.h"
+
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace fambridge::platform {
@@ -105,6 +108,33 @@ TEST(ParseDosPath, ResolvesEveryFormAgainstTheFolderTheProcessIsIn) {
     EXPECT_EQ(valueOrError(fileSystem.currentDirectory()), "D:\\Elsewhere");
 }
 
+TEST(ParseDosPath, DropsTrailingDotsAndBlanksAsWindowsDoes) {
+    TempDrives drives;
+    const FileSystem& fileSystem = drives.fileSystem();
+    for (const auto& [path, expected] : {
+             // From the last name every trailing dot and blank...
+             std::pair{"C:\\PALM\\FamilyP.PDB.", "C:PALM|FamilyP.PDB"},
+             {"C:\\PALM\\FamilyP.PDB ", "C:PALM|FamilyP.PDB"},
+             {"C:\\PALM\\FamilyP.PDB. . .", "C:PALM|FamilyP.PDB"},
+             {"C:\\PALM\\ Lead", "C:PALM| Lead"},
+             // ...but from a folder on the way one dot only, and no blank.
+             {"C:\\PALM.\\x", "C:PALM|x"},
+             {"C:\\PALM..\\x", "C:PALM.|x"},
+             {"C:\\PALM \\x", "C:PALM |x"},
+             {"C:\\PALM.\\", "C:PALM\\"},
+             {"C:\\PALM \\", "C:PALM \\"},
+             // A last name of dots and blanks alone leaves the folder, as if a separator ended the path.
+             {"C:\\PALM\\...", "C:PALM\\"},
+             {"C:\\PALM\\. .", "C:PALM\\"},
+             // A pattern keeps its dots for the matcher; "." and ".." stay what they are.
+             {"C:\\PALM\\*P.PDB.", "C:PALM|*P.PDB."},
+             {"C:\\PALM\\*.", "C:PALM|*."},
+             {"C:\\PALM\\.\\x\\..\\y", "C:PALM|y"},
+         }) {
+        EXPECT_EQ(parsed(fileSystem, path), expected) << path;
+    }
+}
+
 TEST(Lookup, FindsEveryComponentWithoutRegardToCaseButPrefersTheExactSpelling) {
     TempDrives drives;
     for (const char* file : {"PALM/User1/BACKUP/X", "Data/which.txt", "DATA/which.txt"})
@@ -131,8 +161,10 @@ TEST(Lookup, FindsEveryComponentWithoutRegardToCaseButPrefersTheExactSpelling) {
     }
 }
 
-const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged", "a|b.ged",   "back\\slash.ged",
-                                 "what?.ged",      "star*.ged", "less<.ged", "tab\t.ged"};
+// The last two would lose their ends on the way through a DOS path, and lead to another file or none.
+const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged",     "a|b.ged",   "back\\slash.ged",
+                                 "what?.ged",      "star*.ged",     "less<.ged", "tab\t.ged",
+                                 "ends in dot.",   "ends in blank "};
 
 // C:\Listing holds ordinary files, a folder, hidden entries, entries that are neither file nor folder, and
 // names that Windows cannot hold or the host cannot decode: these could never be reached again through a DOS
@@ -173,8 +205,10 @@ TEST_F(Listing, GivesTheVisibleEntriesTheMaskAdmitsInCaseBlindOrderAndNoNameWind
     EXPECT_EQ(listed("C:\\", ListMask::Directory), "Listing|RootFile.txt");
     for (const auto& [pattern, expected] : {
              std::pair{"C:\\Listing\\Sub\\", ".|.."},
-             // The process's folder lies on no drive, so C: stands for its root, which names itself.
-             {"C:", "C:"},
+             // A bare drive, or a path that ends at a root, leaves no name to list.
+             {"C:", ""},
+             {"C:\\Listing\\..", ""},
+             {"C:\\Listing\\Sub\\..", "Listing"},
              // Dot files are hidden, whether matched by a wildcard or named.
              {"C:\\Listing\\*hidden*", ""},
              {"C:\\Listing\\.HIDDEN.TXT", ""},
@@ -329,6 +363,231 @@ TEST(SnapshotScope, ShowsEachFolderAsItWasFirstReadUntilTheLastScopeCloses) {
     }
     EXPECT_EQ(listed(), "OneP.PDB|TwoP.PDB");
     EXPECT_TRUE(fileSystem.exists("C:\\Backup\\twop.pdb", ListMask::Normal));
+}
+
+// Marks a host file or folder as Wine does when a Windows program sets its attributes.
+void markDos(const QString& hostPath, const QByteArray& value) {
+    if (::setxattr(QFile::encodeName(hostPath).constData(), "user.DOSATTRIB", value.constData(),
+                   std::size_t(value.size()), 0) != 0)
+        throw std::runtime_error("cannot set user.DOSATTRIB on " + hostPath.toStdString());
+}
+
+// Names compared as FindFirstFileW compares them under Wine: through Windows' upper-case table, one UTF-16
+// unit at a time, with trailing dots and blanks dropped.
+TEST(Lookup, ComparesLetterCaseThroughWindowsUpperCaseTableAndDropsTrailingDotsAndBlanks) {
+    TempDrives drives;
+    for (const QString& name :
+         {QString("FamilyP.PDB"), QString("Straße.PDB"), QString::fromUtf16(u"\u212AELVIN.PDB"),
+          QString("σοφος.txt"), QString("été.txt"), QString::fromUtf16(u"\U00010400.txt")})
+        drives.makeFile('C', "PALM/" + name);
+    FileSystem& fileSystem = drives.fileSystem();
+    for (const bool inScope : {false, true}) {
+        std::optional<FolderCache::Scope> scope;
+        if (inScope)
+            scope.emplace(fileSystem.snapshotScope());
+        for (const auto& [pattern, expected] : {
+                 std::pair<QString, QString>{"C:\\PALM\\familyp.pdb", "FamilyP.PDB"},
+                 {"C:\\PALM\\FamilyP.PDB.", "FamilyP.PDB"},
+                 {"C:\\PALM\\FamilyP.PDB ", "FamilyP.PDB"},
+                 {"C:\\PALM\\FamilyP.PDB. .", "FamilyP.PDB"},
+                 {"C:\\PALM.\\FamilyP.PDB", "FamilyP.PDB"},
+                 {"C:\\PALM \\FamilyP.PDB", ""},
+                 {"C:\\PALM\\*P.PDB.", "FamilyP.PDB"},
+                 {"C:\\PALM\\ FamilyP.PDB", ""},
+                 {"C:\\PALM\\STRAßE.PDB", "Straße.PDB"},
+                 {"C:\\PALM\\STRAẞE.PDB", ""},
+                 {"C:\\PALM\\STRASSE.PDB", ""},
+                 {"C:\\PALM\\KELVIN.PDB", ""},
+                 {QString::fromUtf16(u"C:\\PALM\\\u212Aelvin.pdb"), QString::fromUtf16(u"\u212AELVIN.PDB")},
+                 {"C:\\PALM\\ΣΟΦΟΣ.TXT", ""},
+                 {"C:\\PALM\\ΣΟΦΟς.TXT", "σοφος.txt"},
+                 {"C:\\PALM\\ÉTÉ.TXT", "été.txt"},
+                 {QString::fromUtf16(u"C:\\PALM\\\U00010428.txt"), ""},
+                 {"C:\\PALM\\??.txt", QString::fromUtf16(u"\U00010400.txt")},
+             }) {
+            EXPECT_EQ(joined(fileSystem.list(pattern, ListMask::Normal)), expected)
+                << pattern.toStdString() << (inScope ? " in a scope" : "");
+        }
+    }
+}
+
+TEST(Wildcards, StarDotFindsNamesWithoutAnExtensionAndOtherDosFormsAsWineDoes) {
+    TempDrives drives;
+    for (const char* name : {"README", "a.b.c", "FamilyP.PDB", "x", "y.z"})
+        drives.makeFile('C', QString("Forms/") + name);
+    drives.makeFolder('C', "Forms/Sub");
+    FileSystem& fileSystem = drives.fileSystem();
+    for (const auto& [pattern, mask, expected] : {
+             std::tuple{"C:\\Forms\\*.", ListMask::Normal, "README|x"},
+             {"C:\\Forms\\*.", ListMask::Directory, ".|..|README|Sub|x"},
+             {"C:\\Forms\\*.*", ListMask::Normal, "a.b.c|FamilyP.PDB|README|x|y.z"},
+             {"C:\\Forms\\README.*", ListMask::Normal, "README"},
+             {"C:\\Forms\\?", ListMask::Directory, ".|x"},
+             {"C:\\Forms\\>", ListMask::Normal, "x"},
+             {"C:\\Forms\\README?", ListMask::Normal, ""},
+             {"C:\\Forms\\*.?", ListMask::Directory, "..|a.b.c|y.z"},
+             {"C:\\Forms\\<", ListMask::Normal, ""},
+             {"C:\\Forms\\*P.PDB. ", ListMask::Normal, "FamilyP.PDB"},
+         }) {
+        EXPECT_EQ(joined(fileSystem.list(pattern, mask)).toStdString(), expected) << pattern;
+    }
+}
+
+// Wine keeps the hidden and system bits a Windows program sets in user.DOSATTRIB, as text such as "0x22";
+// Windows programs then see them, and listings leave the entry out.
+TEST(DosAttributes, FromWinesMarkHideEntriesFromListingsAndShowInTheAttributes) {
+    TempDrives drives;
+    const QByteArray samba = QByteArray("0x22\0\3\0\3\0\0\0\21\0", 13);
+    const struct {
+        const char* name;
+        QByteArray mark;
+        int windowsValue; // as Wine's GetFileAttributesW gives it
+    } cases[] = {
+        {"hidden.txt", "0x2", 34},
+        {"system.txt", "0x4", 36},
+        {"both.txt", "0x6", 38},
+        {"archived.txt", "0x22", 34},
+        {"samba.txt", samba, 34},
+        {"readonly.txt", "0x1", 32},
+        {"wide.txt", "0x0000000000000102", 34},
+        // Not as Wine writes it, so no mark at all.
+        {"capital.txt", "0X2", 32},
+        {"decimal.txt", "2", 32},
+        {"blank.txt", "0x2 ", 32},
+        {"empty.txt", "0x", 32},
+        {"long.txt", QByteArray("0x2") + QByteArray(62, '\0'), 32},
+        {"plain.txt", QByteArray(), 32},
+    };
+    for (const auto& c : cases) {
+        const QString host = drives.makeFile('C', QString("Marked/") + c.name);
+        if (!c.mark.isNull())
+            markDos(host, c.mark);
+    }
+    markDos(drives.makeFolder('C', "Marked/HiddenFolder"), "0x2");
+    drives.makeFile('C', "Marked/HiddenFolder/inside.txt");
+    markDos(drives.makeFolder('C', "Marked/SystemFolder"), "0x4");
+    FileSystem& fileSystem = drives.fileSystem();
+
+    for (const auto& c : cases) {
+        const QString path = QString("C:\\Marked\\") + c.name;
+        const auto attributes = fileSystem.attributes(path);
+        EXPECT_EQ(attributes ? int(*attributes) : -1, c.windowsValue) << c.name;
+        EXPECT_EQ(fileSystem.exists(path, ListMask::Normal), c.windowsValue == 32) << c.name;
+    }
+    for (const auto& [path, windowsValue] : {std::pair{"C:\\Marked\\HiddenFolder", 18},
+                                             {"C:\\Marked\\SystemFolder\\", 20},
+                                             {"C:\\Marked\\HiddenFolder\\inside.txt", 32}}) {
+        const auto attributes = fileSystem.attributes(path);
+        EXPECT_EQ(attributes ? int(*attributes) : -1, windowsValue) << path;
+    }
+    for (const bool inScope : {false, true}) {
+        std::optional<FolderCache::Scope> scope;
+        if (inScope)
+            scope.emplace(fileSystem.snapshotScope());
+        for (const auto& [pattern, expected] : {
+                 std::pair{"C:\\Marked\\*",
+                           ".|..|blank.txt|capital.txt|decimal.txt|empty.txt|long.txt|plain.txt|"
+                           "readonly.txt"},
+                 {"C:\\Marked\\h*", ""},
+                 {"C:\\Marked\\HIDDENFOLDER", ""},
+                 // The dot of a hidden folder is hidden too, and its parent's is not.
+                 {"C:\\Marked\\HiddenFolder\\", "..|inside.txt"},
+             }) {
+            EXPECT_EQ(joined(fileSystem.list(pattern, ListMask::Directory)).toStdString(), expected)
+                << pattern << (inScope ? " in a scope" : "");
+        }
+    }
+    const auto folder = fileSystem.readFolder("C:\\Marked");
+    ASSERT_TRUE(folder) << folder.error().toStdString();
+    QStringList shown;
+    for (const FolderEntry& entry : *folder)
+        shown.append(entry.name);
+    EXPECT_EQ(shown.join('|'), "blank.txt|capital.txt|decimal.txt|empty.txt|long.txt|plain.txt|readonly.txt");
+}
+
+// Paths whose end Windows reads in its own way.
+TEST(OddPaths, BareDriveDotsAtTheEndAndAFileFollowedByASeparatorAreTakenAsWindowsTakesThem) {
+    TempDrives drives;
+    drives.makeFile('C', "PALM/FamilyP.PDB");
+    drives.makeFolder('C', "PALM/User1");
+    FileSystem& fileSystem = drives.fileSystem();
+    CurrentFolderGuard current(drives.host('C', "PALM/User1"));
+    const auto attributes = [&](const char* path) {
+        const auto result = fileSystem.attributes(path);
+        return result ? int(*result) : -1;
+    };
+    for (const auto& [path, listedDirectory, windowsValue] : {
+             // C: alone is C:'s current folder to the attribute query, and no name to a listing.
+             std::tuple{"C:", "", 16},
+             {"C:.", "User1", 16},
+             {"C:..", "PALM", 16},
+             {"C:*", ".|..", -1},
+             {"C:\\PALM\\..", "", 16},
+             {"C:\\PALM\\User1\\..", "PALM", 16},
+             {"C:\\PALM\\...", "", 16},
+             {"C:\\PALM\\FamilyP.PDB\\", "", -1},
+             {"C:\\PALM\\FamilyP.PDB\\x", "", -1},
+             {"C:\\PALM\\FamilyP.PDB\\.", "FamilyP.PDB", 32},
+             {"C:\\PALM\\FamilyP.PDB\\..", "PALM", 16},
+             {"C:\\PALM\\Missing\\..\\FamilyP.PDB", "FamilyP.PDB", 32},
+             {"C:\\PALM\\User1\\", ".|..", 16},
+         }) {
+        EXPECT_EQ(joined(fileSystem.list(path, ListMask::Directory)).toStdString(), listedDirectory) << path;
+        EXPECT_EQ(attributes(path), windowsValue) << path;
+    }
+}
+
+TEST(Attributes, NamedPipeIsNoFileAndAFolderReachedThroughALinkIsAReparsePoint) {
+    TempDrives drives;
+    const QString folder = drives.makeFolder('C', "Links/Target");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(drives.host('C', "Links/pipe")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(folder, drives.host('C', "Links/Linked")));
+    ASSERT_TRUE(QFile::link(drives.makeFile('C', "Links/file.txt"), drives.host('C', "Links/LinkedFile")));
+    for (const auto& [path, windowsValue] : {std::pair{"C:\\Links\\pipe", -1},
+                                             {"C:\\Links\\Linked", 0x410},
+                                             {"C:\\Links\\Linked\\", 0x410},
+                                             {"C:\\Links\\LinkedFile", 32},
+                                             {"C:\\Links\\Target", 16}}) {
+        const auto attributes = drives.fileSystem().attributes(path);
+        EXPECT_EQ(attributes ? int(*attributes) : -1, windowsValue) << path;
+    }
+}
+
+// Windows lists a folder only when it may read it and enter it; a name it knows exactly it still finds in
+// a folder it may enter but not read. Permission bits stop nothing for root, so this runs as nobody.
+TEST(Permissions, ListingNeedsAFolderThatMayBeReadAndEnteredAndTheAttributeQueryOnlyEntered) {
+    if (testing::rerunUnprivileged())
+        return;
+    TempDrives drives;
+    for (const char* folder : {"Locked/EnterOnly", "Locked/ReadOnly", "Locked/Closed"})
+        drives.makeFile('C', QString(folder) + "/File.txt");
+    for (const auto& [folder, mode] :
+         {std::pair{"Locked/EnterOnly", 0333}, {"Locked/ReadOnly", 0666}, {"Locked/Closed", 0}})
+        ASSERT_EQ(::chmod(QFile::encodeName(drives.host('C', folder)).constData(), mode), 0) << folder;
+    FileSystem& fileSystem = drives.fileSystem();
+    for (const bool inScope : {false, true}) {
+        std::optional<FolderCache::Scope> scope;
+        if (inScope)
+            scope.emplace(fileSystem.snapshotScope());
+        for (const auto& [path, listed, windowsValue] : {
+                 std::tuple{"C:\\Locked\\EnterOnly\\*", "", -1},
+                 {"C:\\Locked\\EnterOnly\\File.txt", "", 32},
+                 {"C:\\Locked\\EnterOnly\\FILE.TXT", "", -1},
+                 {"C:\\Locked\\ReadOnly\\*", "", -1},
+                 {"C:\\Locked\\ReadOnly\\File.txt", "", -1},
+                 {"C:\\Locked\\Closed\\File.txt", "", -1},
+                 {"C:\\Locked\\Closed", "Closed", 17},
+                 {"C:\\Locked\\*", ".|..|Closed|EnterOnly|ReadOnly", -1},
+             }) {
+            const auto attributes = fileSystem.attributes(path);
+            EXPECT_EQ(joined(fileSystem.list(path, ListMask::Directory)).toStdString(), listed)
+                << path << (inScope ? " in a scope" : "");
+            EXPECT_EQ(attributes ? int(*attributes) : -1, windowsValue)
+                << path << (inScope ? " in a scope" : "");
+        }
+    }
+    for (const char* folder : {"Locked/EnterOnly", "Locked/ReadOnly", "Locked/Closed"})
+        ::chmod(QFile::encodeName(drives.host('C', folder)).constData(), 0755);
 }
 
 TEST(DriveMap, OpenOnAPrefixWithoutDrivesLinksCToDriveCAndZToTheRoot) {
