@@ -22,6 +22,17 @@ QString joinHost(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// Wine marks a folder that is a symbolic link, unless a separator after its name leads into the target, and
+// a folder on which another file system is mounted, the host's root included.
+bool isReparsePoint(const QByteArray& hostFolder, const struct stat& folder, bool trailingSeparator) {
+    struct stat link {};
+    if (!trailingSeparator && ::lstat(hostFolder.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        return true;
+    struct stat parent {};
+    return ::stat((hostFolder + "/..").constData(), &parent) == 0 &&
+           (parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino);
+}
+
 bool maskAccepts(ListMask mask, EntryKind kind) {
     if (kind == EntryKind::File)
         return true;
@@ -41,17 +52,12 @@ CurrentFolders FileSystem::currentFolders() const {
     current.folderOf = [this](QChar drive) {
         DosPath folder;
         folder.drive = drive.toUpper();
-        const auto root = m_driveMap.hostRoot(drive);
-        if (!root)
-            return folder;
-        const QString canonicalRoot = QDir(*root).canonicalPath();
-        const QString cwd = QDir::currentPath();
-        if (canonicalRoot.isEmpty())
-            return folder;
-        if (canonicalRoot == QLatin1String("/"))
-            folder.components = cwd.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        else if (cwd.startsWith(canonicalRoot + QLatin1Char('/')))
-            folder.components = cwd.mid(canonicalRoot.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        // A process has one current folder, on the drive whose root lies deepest above it; any other drive
+        // stands for its root, even one whose root holds that folder too (Z: for the whole host), as on
+        // Windows.
+        const auto here = m_driveMap.locate(QDir::currentPath());
+        if (here && here->first == folder.drive)
+            folder.components = here->second;
         return folder;
     };
     return current;
@@ -222,8 +228,7 @@ Result<Attributes> FileSystem::attributes(const QString& dosPath) {
         attributes |= Attribute::Hidden;
     if (marks & kDosSystem)
         attributes |= Attribute::System;
-    struct stat link {};
-    if (S_ISDIR(info.st_mode) && ::lstat(host.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+    if (S_ISDIR(info.st_mode) && isReparsePoint(host, info, parsed->trailingSeparator))
         attributes |= Attribute::ReparsePoint;
     return attributes;
 }

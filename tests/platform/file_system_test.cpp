@@ -537,6 +537,7 @@ TEST(OddPaths, BareDriveDotsAtTheEndAndAFileFollowedByASeparatorAreTakenAsWindow
     }
 }
 
+// A separator after the link's name leads into its target, which is no reparse point.
 TEST(Attributes, NamedPipeIsNoFileAndAFolderReachedThroughALinkIsAReparsePoint) {
     TempDrives drives;
     const QString folder = drives.makeFolder('C', "Links/Target");
@@ -545,7 +546,7 @@ TEST(Attributes, NamedPipeIsNoFileAndAFolderReachedThroughALinkIsAReparsePoint) 
     ASSERT_TRUE(QFile::link(drives.makeFile('C', "Links/file.txt"), drives.host('C', "Links/LinkedFile")));
     for (const auto& [path, windowsValue] : {std::pair{"C:\\Links\\pipe", -1},
                                              {"C:\\Links\\Linked", 0x410},
-                                             {"C:\\Links\\Linked\\", 0x410},
+                                             {"C:\\Links\\Linked\\", 16},
                                              {"C:\\Links\\LinkedFile", 32},
                                              {"C:\\Links\\Target", 16}}) {
         const auto attributes = drives.fileSystem().attributes(path);

@@ -15,7 +15,9 @@ namespace fambridge::testing {
 // Permission bits stop nothing for root. A test that needs a write or a deletion to fail calls this first:
 // as root it runs the same test again in a child process as the user nobody and returns true, after
 // which the caller returns at once; otherwise (already unprivileged) it returns false and the test goes on.
-inline bool rerunUnprivileged() {
+// The child inherits this process's environment, through which a test can hand it what it prepared as root;
+// what it printed goes to `output` when one is given.
+inline bool rerunUnprivileged(int timeoutMs = 60000, QByteArray* output = nullptr) {
     if (::geteuid() != 0)
         return false;
     const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
@@ -39,12 +41,14 @@ inline bool rerunUnprivileged() {
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                           QStringLiteral("--clear-groups"), copy, filter});
-    if (!child.waitForFinished(60000))
+    if (!child.waitForFinished(timeoutMs))
         child.kill();
-    const QByteArray output = child.readAll();
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.constData();
-    EXPECT_EQ(child.exitCode(), 0) << output.constData();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+    const QByteArray printed = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << printed.constData();
+    EXPECT_EQ(child.exitCode(), 0) << printed.constData();
+    EXPECT_TRUE(printed.contains("[  PASSED  ] 1 test")) << printed.constData();
+    if (output)
+        *output = printed;
     return true;
 }
 
