@@ -78,6 +78,7 @@ TEST(ParseDosPath, ResolvesEveryFormAgainstTheFolderTheProcessIsIn) {
     TempDrives drives;
     drives.makeFolder('C', "Work/Sub");
     drives.makeFolder('D', "Elsewhere");
+    linkDrive(drives.prefix(), 'Z', "/");
     const FileSystem& fileSystem = drives.fileSystem();
     CurrentFolderGuard current(drives.host('C', "Work/Sub"));
 
@@ -100,6 +101,9 @@ TEST(ParseDosPath, ResolvesEveryFormAgainstTheFolderTheProcessIsIn) {
     for (const QString& path :
          {QString(), QString("1:\\a"), QString("\\\\server\\share\\a"), QString("C:\\a") + QChar(0) + "b"})
         EXPECT_FALSE(fileSystem.parse(path)) << path.toStdString();
+
+    // Z: holds the process's folder too, but only the current drive has a current folder below its root.
+    EXPECT_EQ(parsed(fileSystem, "Z:x"), "Z:x");
 
     // The current drive, too, follows the process's folder.
     CurrentFolderGuard elsewhere(drives.host('D', "Elsewhere"));
@@ -544,7 +548,11 @@ TEST(Attributes, NamedPipeIsNoFileAndAFolderReachedThroughALinkIsAReparsePoint) 
     ASSERT_EQ(::mkfifo(QFile::encodeName(drives.host('C', "Links/pipe")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(folder, drives.host('C', "Links/Linked")));
     ASSERT_TRUE(QFile::link(drives.makeFile('C', "Links/file.txt"), drives.host('C', "Links/LinkedFile")));
+    linkDrive(drives.prefix(), 'Z', "/");
+    // The host's root is the mount point of its file system, which Wine marks as well.
     for (const auto& [path, windowsValue] : {std::pair{"C:\\Links\\pipe", -1},
+                                             {"Z:\\", 0x410},
+                                             {"C:\\", 16},
                                              {"C:\\Links\\Linked", 0x410},
                                              {"C:\\Links\\Linked\\", 16},
                                              {"C:\\Links\\LinkedFile", 32},
