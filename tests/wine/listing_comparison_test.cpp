@@ -137,11 +137,15 @@ QString patternOf(const Query& query) {
 std::vector<ReviewedDifference> reviewedDifferences() {
     return {
         {"Names Windows cannot hold (with \" : * ? < > | \\ or a control character, or ending in a dot or a "
-         "blank) do not exist for FamBridge; Wine shows them, some under short names it makes up. They would "
-         "break the program's paths, wildcards and settings file, or lead to another file.",
+         "blank) do not exist for FamBridge: they would break the program's paths, wildcards and settings "
+         "file, or lead to another file. Wine lists them as they are, each with a short name it makes up, "
+         "the only name under which a Windows program could open it.",
          [](const Query& query, const Answer& wine, const Answer& ours) {
              if (query.kind != QLatin1String("list") || !isSubset(ours.names, wine.names))
                  return false;
+             for (const QString& name : ours.names)
+                 if (kForeignNames.contains(name))
+                     return false;
              for (const QString& name : extra(wine, ours))
                  if (!kForeignNames.contains(name) && name != kPipeName)
                      return false;
@@ -182,7 +186,8 @@ std::vector<ReviewedDifference> reviewedDifferences() {
              if (query.kind != QLatin1String("list") || !isSubset(ours.names, wine.names))
                  return false;
              for (const QString& name : extra(wine, ours))
-                 if (!platform::matchesWildcard(patternOf(query), wine.shortNames.value(name)))
+                 if (platform::matchesWildcard(patternOf(query), name) ||
+                     !platform::matchesWildcard(patternOf(query), wine.shortNames.value(name)))
                      return false;
              return true;
          }},
