@@ -152,9 +152,16 @@ Result<QString> FileSystem::toHost(const QString& dosPath) {
 
 std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) {
     std::vector<QString> names;
-    // A bare drive names nothing a listing can give, wherever its current folder lies.
-    if (dosPattern.size() == 2 && dosPattern[1] == QLatin1Char(':'))
+    // A bare drive whose current folder lies below its root names nothing a listing can give, as on
+    // Windows. At its root it names the drive itself, which lets the program fall back on the user folder
+    // "C:"; Wine finds nothing there either.
+    if (dosPattern.size() == 2 && dosPattern[1] == QLatin1Char(':')) {
+        const auto parsed = parse(dosPattern);
+        const auto root = parsed ? m_driveMap.hostRoot(parsed->drive) : std::nullopt;
+        if (root && mask == ListMask::Directory && parsed->isRoot() && hostKind(*root) == EntryKind::Folder)
+            names.push_back(parsed->driveSpec());
         return names;
+    }
     // Asking for a folder's contents is asking for every name in it.
     const bool contents = !dosPattern.isEmpty() && isSeparator(dosPattern.back());
     const auto parsed = parse(contents ? dosPattern + QLatin1Char('*') : dosPattern);

@@ -209,8 +209,9 @@ TEST_F(Listing, GivesTheVisibleEntriesTheMaskAdmitsInCaseBlindOrderAndNoNameWind
     EXPECT_EQ(listed("C:\\", ListMask::Directory), "Listing|RootFile.txt");
     for (const auto& [pattern, expected] : {
              std::pair{"C:\\Listing\\Sub\\", ".|.."},
-             // A bare drive, or a path that ends at a root, leaves no name to list.
-             {"C:", ""},
+             // The process's folder lies on no drive, so C: stands for its root, which names itself; a path
+             // that ends at a root otherwise leaves no name to list.
+             {"C:", "C:"},
              {"C:\\Listing\\..", ""},
              {"C:\\Listing\\Sub\\..", "Listing"},
              // Dot files are hidden, whether matched by a wildcard or named.
@@ -521,7 +522,8 @@ TEST(OddPaths, BareDriveDotsAtTheEndAndAFileFollowedByASeparatorAreTakenAsWindow
         return result ? int(*result) : -1;
     };
     for (const auto& [path, listedDirectory, windowsValue] : {
-             // C: alone is C:'s current folder to the attribute query, and no name to a listing.
+             // C: alone is C:'s current folder to the attribute query, and no name to a listing when that
+             // folder lies below the root.
              std::tuple{"C:", "", 16},
              {"C:.", "User1", 16},
              {"C:..", "PALM", 16},

@@ -198,6 +198,14 @@ std::vector<ReviewedDifference> reviewedDifferences() {
              return query.kind == QLatin1String("list") && patternOf(query).contains('>') &&
                     isSubset(wine.names, ours.names);
          }},
+        {"A bare drive whose current folder is its root (\"C:\" in C:\\) names the drive itself, on which "
+         "the "
+         "program's fallback user folder C: relies; Wine finds nothing. Below the root, both find nothing.",
+         [](const Query& query, const Answer& wine, const Answer& ours) {
+             return query.kind == QLatin1String("list") &&
+                    QRegularExpression(R"(^[A-Za-z]:$)").match(query.path).hasMatch() &&
+                    wine.names.isEmpty() && ours.names == QSet<QString>{query.path.toUpper()};
+         }},
         {"Wine takes a path that begins with a forward slash for a path of the host; Windows and FamBridge "
          "take "
          "it for a path from the current drive's root.",
