@@ -8,6 +8,7 @@ fambridge_packages=(
     xvfb xauth xdotool x11-utils
     clang libclang-rt-14-dev libxcb1-dev libxcb-damage0-dev libx11-dev strace
     gcc-mingw-w64-x86-64 wine wine64
+    dbus at-spi2-core python3-pyatspi
 )
 
 fambridge_install_packages() {
