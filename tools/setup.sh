@@ -8,13 +8,14 @@ fambridge_run_packages=(
 )
 # What the tests, the benchmarks and the fuzzer need besides: GoogleTest and Google Benchmark, an X server
 # and the tools that drive it, clang's fuzzer, the mingw-w64 cross compiler and wine for Windows
-# converters, and an accessibility bus with a client for the screen-reader test.
+# converters, an accessibility bus with a client for the screen-reader test, and the package's validators.
 fambridge_test_packages=(
     pkg-config libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils
     clang libclang-rt-14-dev libxcb1-dev libxcb-damage0-dev libx11-dev strace
     gcc-mingw-w64-x86-64 wine wine64
     dbus at-spi2-core python3-pyatspi
+    desktop-file-utils appstream lintian
 )
 
 # Installs those of the given packages that are missing, as root or through sudo; without either, says
