@@ -33,6 +33,19 @@ bool isReparsePoint(const QByteArray& hostFolder, const struct stat& folder, boo
            (parent.st_dev != folder.st_dev || parent.st_ino == folder.st_ino);
 }
 
+// Windows' read-only attribute, as Wine derives it: nobody may write the entry.
+bool isReadOnly(const struct stat& info) {
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Windows refuses to replace or delete a read-only file whoever asks; here the folder's permissions
+// alone would decide, and root may do anything.
+bool isReadOnlyFile(const QString& hostPath) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(hostPath).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           isReadOnly(info);
+}
+
 bool maskAccepts(ListMask mask, EntryKind kind) {
     if (kind == EntryKind::File)
         return true;
@@ -226,7 +239,7 @@ Result<Attributes> FileSystem::attributes(const QString& dosPath) {
         return Failure{tr("%1 was not found.").arg(dosPath)};
 
     Attributes attributes = S_ISDIR(info.st_mode) ? Attribute::Directory : Attribute::Archive;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    if (isReadOnly(info))
         attributes |= Attribute::ReadOnly;
     if (!resolved->isRoot && resolved->name.startsWith(QLatin1Char('.')))
         attributes |= Attribute::Hidden;
@@ -292,6 +305,8 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
         return host.failure();
     if (hostKind(*host) == EntryKind::Folder)
         return Failure{tr("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
+    if (isReadOnlyFile(*host))
+        return Failure{tr("%1 cannot be written: it is read-only.").arg(dosPath)};
     QSaveFile file(*host);
     // Unbuffered: commit() overlooks a failure of its own final flush, so a disk that fills up part-way
     // would leave a truncated file in place of the old one. Written directly, the shortfall shows here.
@@ -316,6 +331,8 @@ Status FileSystem::deleteFile(const QString& dosPath) {
         return Failure{tr("%1 cannot be deleted: it does not exist.").arg(dosPath)};
     if (resolved->kind == EntryKind::Folder)
         return Failure{tr("%1 cannot be deleted: it is a folder.").arg(dosPath)};
+    if (isReadOnlyFile(resolved->host))
+        return Failure{tr("%1 cannot be deleted: it is read-only.").arg(dosPath)};
     if (::unlink(QFile::encodeName(resolved->host).constData()) != 0)
         return Failure{tr("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
     return {};

@@ -1,6 +1,7 @@
 #include "ui/backup_dialog.h"
 
 #include "palm/database_list.h"
+#include "ui/accessibility.h"
 #include "ui/design.h"
 #include "ui/twips.h"
 
@@ -136,6 +137,7 @@ BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, Ma
     setWindowTitle(QStringLiteral("Please select your User Folder"));
     setModal(true);
     setFont(designFont());
+    installAccessibleInterfaces();
 
     const double tpp = twipsPerPixel(this);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
@@ -143,10 +145,15 @@ BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, Ma
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setGeometry(twipsToPixels(4680, 600, 1215, 375, tpp));
-    CancelButton->setAutoDefault(false);
+    // As on Windows, Enter presses the button that has the focus; OK answers it only while the focus is on
+    // a control that is no button.
+    CancelButton->setAutoDefault(true);
     BackupDir = new FolderList(fileSystem, this);
     BackupDir->setGeometry(twipsToPixels(120, 180, 4335, 3015, tpp));
     BackupDrive = new DriveList(fileSystem, this);
+    // Named by what they hold: a drive list's own text is only the drive it shows.
+    BackupDir->setAccessibleName(tr("Folders"));
+    BackupDrive->setAccessibleName(tr("Drives"));
     BackupDrive->setGeometry(twipsToPixels(120, 3360, 4335, 315, tpp));
     setFixedSize(twipsToPixels(kDesignClientWidth, tpp), twipsToPixels(kDesignClientHeight, tpp));
 

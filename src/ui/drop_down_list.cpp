@@ -16,4 +16,9 @@ void DropDownList::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
 }
 
+void DropDownList::showPopup() {
+    view()->setAccessibleName(accessibleName());
+    QComboBox::showPopup();
+}
+
 } // namespace fambridge

@@ -13,6 +13,9 @@ class DropDownList : public QComboBox {
 public:
     using QComboBox::QComboBox;
 
+    // The list part is named as the list, for a screen reader that lands on it once it drops down.
+    void showPopup() override;
+
 protected:
     void changeEvent(QEvent* event) override;
 };

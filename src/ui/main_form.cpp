@@ -2,6 +2,7 @@
 
 #include "commands/converter_commands.h"
 #include "startup/settings_file.h"
+#include "ui/accessibility.h"
 #include "ui/backup_dialog.h"
 #include "ui/design.h"
 #include "ui/drop_down_list.h"
@@ -31,6 +32,7 @@ MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, std::optio
       m_twipsPerPixel(twipsPerPixel(this)), m_layout(*this, m_twipsPerPixel) {
     setWindowTitle(kMainFormCaption);
     setFont(designFont());
+    installAccessibleInterfaces();
 
     // Created in the window's control order, which the scaler follows.
     QPushButton* import = addButton(Import, 0, QStringLiteral("Import"), 240, 240, 975, 375);
@@ -66,6 +68,7 @@ MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, std::optio
 
     for (QPushButton* disabled : {import, browseI, exportButton, browseE})
         disabled->setEnabled(false);
+    nameControlsApart();
 
     setTabOrder(exit, import);
     setTabOrder(import, browseI);
@@ -91,6 +94,24 @@ MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, std::optio
                   outerHeight);
     exit->setFocus();
     Form_Load(screen.value_or(screenMetrics(this)));
+}
+
+void MainForm::nameControlsApart() {
+    // The three Browse buttons share a caption that only their rows explain to the eye; a screen reader
+    // names each by what it chooses. The captions themselves stay the design's.
+    BrowseI(1)->setAccessibleName(tr("Browse for the GED file to import from"));
+    BrowseE(0)->setAccessibleName(tr("Browse for the GED file to export to"));
+    BrowseS(2)->setAccessibleName(tr("Browse for the Palm user folder"));
+    Import(0)->setAccessibleDescription(tr("Starts FLImport on the GED file to import from"));
+    Export(1)->setAccessibleDescription(tr("Starts FLExport on the database and the GED file to export to"));
+    Exit(1)->setAccessibleDescription(tr("Saves your choices and ends FamBridge"));
+    DBList->setAccessibleName(tr("Database"));
+    // A caption label whose buddy is a value label or the list is what a screen reader reads it with
+    // ("labelled by"). No caption holds an ampersand, so no access key comes of it.
+    FromGED(0)->setBuddy(FromFilename(1));
+    FromDB(1)->setBuddy(DBList);
+    ToGED(1)->setBuddy(ToFilename(0));
+    Backup(1)->setBuddy(Backup(2));
 }
 
 QPushButton* MainForm::addButton(ControlArray<QPushButton>& array, int index, const QString& caption,

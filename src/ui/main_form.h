@@ -85,6 +85,7 @@ private:
     QLabel* addLabel(ControlArray<QLabel>& array, int index, const QString& caption, float left, float top,
                      float width, float height);
     void setValueLabel(QLabel* label, const QString& text);
+    void nameControlsApart();
 
     void Form_Load(const ScreenMetrics& screen);
     void Form_Resize();

@@ -174,6 +174,22 @@ TEST_F(ConverterCommandsTest, ImportWhoseConverterCannotStartKeepsTheInstallFile
     EXPECT_FALSE(testing::waitForRecord(fakeWine, 500));
 }
 
+// Windows will not delete a read-only file, whoever asks: the import stops there, as for any file that
+// cannot be removed.
+TEST_F(ConverterCommandsTest, ImportOverAReadOnlyInstallFileKeepsItAndStartsNothing) {
+    const QString installFile = drives.makeFile('C', "PALM/User1/INSTALL/FAMLORIM.PDB", "waiting");
+    ASSERT_TRUE(QFile::setPermissions(installFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    start();
+    state.ImportFile = "D:\\tree.ged";
+    const Status started = runImport(state, drives.fileSystem(), launcher);
+    ASSERT_FALSE(started.ok());
+    EXPECT_TRUE(
+        started.error().contains("C:\\PALM\\User1\\INSTALL\\FAMLORIM.PDB cannot be deleted: it is read-only"))
+        << started.error().toStdString();
+    EXPECT_EQ(drives.readHostFile(installFile), "waiting");
+    EXPECT_FALSE(testing::waitForRecord(flImport, 500));
+}
+
 // What the converters are started as, before any start: the program named without an extension in the
 // application folder.
 TEST(ConverterCommands, ProgramsAreNamedWithoutExtensionInTheApplicationFolder) {

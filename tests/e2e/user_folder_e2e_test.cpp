@@ -60,6 +60,21 @@ TEST_F(UserFolderDialog, CloseBoxKeepsTheFolderInUseAsCancelDoes) {
     EXPECT_EQ(readSettings(), settingsText(settingsNaming(R"(C:\PALM\User1)")));
 }
 
+// As on Windows, Enter presses the button that has the focus: on Cancel it cancels, although OK is the
+// dialog's default button.
+TEST_F(UserFolderDialog, EnterOnTheFocusedCancelKeepsTheFolderInUse) {
+    startProgram();
+    const WindowId dialog = openDialogAndGoToUser2();
+
+    // From the folder list back to Cancel.
+    screen.pressKeys(dialog, {"shift+Tab", "Return"});
+    screen.waitUntilGone(dialog, kUserFolderDialogTitle);
+    screen.pressKeys(mainWindow, {"shift+Tab", "shift+Tab", "Return"});
+
+    expectProgramEnds();
+    EXPECT_EQ(readSettings(), settingsText(settingsNaming(R"(C:\PALM\User1)")));
+}
+
 TEST_F(UserFolderDialog, FLExportGetsTheBackupFolderAndDatabaseOfTheFolderClickedOKFor) {
     const QString flExport = installConverter("FLExport");
     startProgram();

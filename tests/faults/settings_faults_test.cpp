@@ -48,6 +48,21 @@ TEST_F(SettingsFaults, ExitFromAReadOnlyApplicationFolderSaysWhichFileAndWhyEnds
     EXPECT_EQ(drives.readHostFile(appHost + "/Famlore.ini"), old);
 }
 
+// Windows will not replace a read-only file, and a user who marked the settings read-only meant to keep
+// them; as root too.
+TEST_F(SettingsFaults, ExitOverAReadOnlySettingsFileSaysSoEndsAndLeavesItAsItWas) {
+    const QByteArray old = testing::settingsFile("C:\\PALM\\User1", "C:\\Gen", "C:\\Out", "Family");
+    const QString file = drives.makeFile('C', "Conv/Famlore.ini", old);
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    start();
+    runner->answers.push_back(drives.host('C', "Gen/new.ged"));
+    form().BrowseE(0)->click();
+
+    EXPECT_TRUE(pressExit());
+    expectWarnings(1, {"C:\\Conv\\Famlore.ini", "read-only"});
+    EXPECT_EQ(drives.readHostFile(file), old);
+}
+
 // Bytes this process has read through read() and its kin so far, as the kernel counts them.
 qint64 bytesReadSoFar() {
     std::ifstream io("/proc/self/io");

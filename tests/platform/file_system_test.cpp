@@ -351,6 +351,23 @@ TEST(ReplaceFile, ThatFailsKeepsTheOldContentAndLeavesNoTemporaryFile) {
     }
 }
 
+// Windows refuses both whoever asks; here the folder's permissions alone would allow them, and for root
+// anything.
+TEST(ReadOnlyFile, IsNeitherReplacedNorDeletedAndKeepsItsContent) {
+    TempDrives drives;
+    const QString settings = drives.makeFile('C', "Conv/Famlore.ini", "old");
+    const QString install = drives.makeFile('C', "PALM/INSTALL/FAMLORIM.PDB", "waiting");
+    for (const QString& file : {settings, install})
+        ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    FileSystem& fileSystem = drives.fileSystem();
+
+    EXPECT_EQ(outcome(fileSystem.replaceFile("c:\\conv\\famlore.ini", "new")),
+              "error: c:\\conv\\famlore.ini cannot be written: it is read-only.");
+    EXPECT_EQ(outcome(fileSystem.deleteFile("C:\\PALM\\INSTALL\\famlorim.pdb")),
+              "error: C:\\PALM\\INSTALL\\famlorim.pdb cannot be deleted: it is read-only.");
+    EXPECT_EQ(drives.readHostFile(settings) + drives.readHostFile(install), "oldwaiting");
+}
+
 TEST(SnapshotScope, ShowsEachFolderAsItWasFirstReadUntilTheLastScopeCloses) {
     TempDrives drives;
     drives.makeFile('C', "Backup/OneP.PDB");

@@ -8,10 +8,15 @@
 
 namespace fambridge::testing {
 
+QString standInProgram() {
+    const QString copied = qEnvironmentVariable("FAMBRIDGE_STAND_IN");
+    return copied.isEmpty() ? QStringLiteral(RECORD_ARGS_PATH) : copied;
+}
+
 QString installStandIn(const QString& hostFolder, const QString& name) {
     const QString target = hostFolder + QLatin1Char('/') + name;
     QFile::remove(target);
-    if (!QFile::copy(QStringLiteral(RECORD_ARGS_PATH), target))
+    if (!QFile::copy(standInProgram(), target))
         throw std::runtime_error("cannot copy the stand-in converter to " + target.toStdString());
     QFile::setPermissions(target,
                           QFile::permissions(target) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);

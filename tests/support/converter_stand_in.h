@@ -15,7 +15,10 @@ struct ConverterRecord {
     QString fambridgePrefix;
 };
 
-// Copies the stand-in converter (record_args) into a host folder under the given name, executable.
+// The stand-in converter program (record_args): the one named by FAMBRIDGE_STAND_IN when a test that
+// reruns itself as another user has copied it where that user can reach it, else the one built.
+QString standInProgram();
+// Copies the stand-in converter into a host folder under the given name, executable.
 QString installStandIn(const QString& hostFolder, const QString& name);
 // Waits for the record the stand-in at hostProgram writes when it runs; nothing if it never ran.
 std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs = 10000);
