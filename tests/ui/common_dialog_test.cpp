@@ -26,7 +26,7 @@ bool playUser(std::vector<Step> steps, const std::function<void()>& show) {
     QObject::connect(&timer, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (deadline.hasExpired()) {
-            timer.stop();
+            // Goes on closing whatever comes up, since a step still running may open another window.
             while (QWidget* open = QApplication::activeModalWidget())
                 open->close();
         } else if (modal && modal != lastModal && next < steps.size()) {
@@ -46,11 +46,37 @@ void typeName(QWidget* modal, const QString& name) {
     ASSERT_NE(dialog, nullptr) << "expected the file dialog, found " << modal->metaObject()->className();
     auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(dialog->isVisible()) << "the dialog closed before " << name.toStdString() << " was typed";
     // The dialog drops an earlier pick from its list only while the user types into a focused name field.
     QApplication::setActiveWindow(dialog);
     edit->setFocus();
     edit->setText(name);
     QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Presses a button of the message up and hands back its text.
+void answerMessage(QWidget* modal, QMessageBox::StandardButton button, QString* text) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr) << "expected a message, found " << modal->metaObject()->className();
+    *text = box->text();
+    ASSERT_NE(box->button(button), nullptr) << "no such button under: " << text->toStdString();
+    box->button(button)->click();
+}
+
+// The names the dialog's list shows in the folder it is in, once it has read them.
+QStringList shownNames(QWidget* modal) {
+    auto* view = modal->findChild<QAbstractItemView*>("listView");
+    if (view == nullptr) {
+        ADD_FAILURE() << "no list in " << modal->metaObject()->className();
+        return {};
+    }
+    const auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
+    if (!QTest::qWaitFor([&] { return rows() > 0; }, 5000))
+        return {};
+    QStringList names;
+    for (int row = 0; row < rows(); ++row)
+        names.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+    return names;
 }
 
 class SelectDialogTest : public testing::WindowFixture {
@@ -74,20 +100,10 @@ TEST_F(SelectDialogTest, GedFilterShowsUpperCaseNamesAndAReadOnlyFileIsRefusedNa
     QStringList shown;
     QString message;
     const Step look = [&shown](QWidget* modal) {
-        auto* view = modal->findChild<QAbstractItemView*>("listView");
-        ASSERT_NE(view, nullptr);
-        const QModelIndex folder = view->rootIndex();
-        QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount(folder) > 0, 5000);
-        for (int row = 0; row < view->model()->rowCount(folder); ++row)
-            shown.append(view->model()->index(row, 0, folder).data().toString());
+        shown = shownNames(modal);
         typeName(modal, "locked.ged");
     };
-    const Step answer = [&message](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr) << "expected a message, found " << modal->metaObject()->className();
-        message = box->text();
-        box->button(QMessageBox::Ok)->click();
-    };
+    const Step answer = [&message](QWidget* modal) { answerMessage(modal, QMessageBox::Ok, &message); };
     EXPECT_TRUE(playUser({look, answer, [](QWidget* modal) { typeName(modal, "fresh"); }},
                          [&] { select().ShowSave(); }));
     EXPECT_EQ(shown, QStringList({"locked.ged", "TREE.GED"}));
