@@ -1,8 +1,12 @@
 #include "ui/file_dialog_runner.h"
 
-#include <QCoreApplication>
+#include "ui/typed_file_name.h"
+
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -10,67 +14,89 @@ namespace fambridge {
 
 namespace {
 
-// Refuses, as Windows does under NoReadOnlyReturn, a read-only file or a file in a folder that cannot be
-// written, and lets the user choose again.
+// Reads what the user typed as Windows does and checks it by Windows' rules, through the program's own
+// look-up: the file found without regard to letter case must exist to be opened, is asked about before it
+// is replaced, and is refused when read-only or in a folder that cannot be written (NoReadOnlyReturn).
 class GedFileDialog : public QFileDialog {
 public:
-    GedFileDialog(platform::FileSystem& fileSystem, QWidget* owner, bool refuseReadOnly)
-        : QFileDialog(owner), m_fileSystem(fileSystem), m_refuseReadOnly(refuseReadOnly) {}
+    GedFileDialog(platform::FileSystem& fileSystem, const FileDialogRequest& request, QWidget* owner)
+        : QFileDialog(owner), m_fileSystem(fileSystem), m_request(request),
+          m_nameFilters(request.nameFilters) {}
+
+    // The host path of the file chosen, spelled as on disk as far as it exists.
+    const std::optional<QString>& chosen() const { return m_chosen; }
 
     void accept() override {
-        if (m_refuseReadOnly) {
-            const QStringList chosen = selectedFiles();
-            if (!chosen.isEmpty() && !writable(chosen.front()))
-                return;
+        if (folderPicked()) {
+            QFileDialog::accept(); // enters the folder
+            return;
         }
-        QFileDialog::accept();
+        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!edit || edit->text().isEmpty())
+            return;
+        const TypedFileChoice choice =
+            TypedFileName::read(m_fileSystem, m_request, directory().absolutePath(), edit->text());
+        switch (choice.action) {
+        case TypedFileChoice::Action::Take:
+            take(choice.hostPath);
+            break;
+        case TypedFileChoice::Action::AskToReplace:
+            if (QMessageBox::warning(this, windowTitle(), choice.text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes)
+                take(choice.hostPath);
+            break;
+        case TypedFileChoice::Action::Refuse:
+            QMessageBox::warning(this, windowTitle(), choice.text);
+            break;
+        case TypedFileChoice::Action::ShowFolder:
+            setDirectory(choice.hostPath);
+            edit->clear();
+            break;
+        case TypedFileChoice::Action::FilterFolder:
+            setDirectory(choice.hostPath);
+            if (!m_nameFilters.contains(choice.text)) {
+                m_nameFilters.append(choice.text);
+                setNameFilters(m_nameFilters);
+            }
+            selectNameFilter(choice.text);
+            break;
+        }
     }
 
 private:
-    bool writable(const QString& hostPath) {
-        const auto dosPath = m_fileSystem.toDos(hostPath);
-        if (!dosPath)
-            return true; // refused after the dialog closes, with its own message
-        const auto attributes = m_fileSystem.attributes(*dosPath);
-        QString problem;
-        if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
-            problem = QCoreApplication::translate("GedFileDialog", "This file is set to read-only.");
-        else if (!attributes) {
-            const auto folder = m_fileSystem.toDos(QFileInfo(hostPath).path());
-            if (!folder || !m_fileSystem.isWritableFolder(*folder))
-                problem = QCoreApplication::translate("GedFileDialog", "This folder cannot be written to.");
-        }
-        if (problem.isEmpty())
-            return true;
-        QMessageBox::warning(
-            this, windowTitle(),
-            QCoreApplication::translate("GedFileDialog", "%1\n%2\nTry again with a different file name.")
-                .arg(QFileInfo(hostPath).fileName(), problem));
-        return false;
+    // A folder picked in the list, which Open enters rather than returns.
+    bool folderPicked() const {
+        const auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (!list || !list->selectionModel() || !list->selectionModel()->hasSelection())
+            return false;
+        const QStringList picked = selectedFiles();
+        return !picked.isEmpty() && QFileInfo(picked.front()).isDir();
+    }
+
+    void take(const QString& hostPath) {
+        m_chosen = hostPath;
+        QDialog::accept();
     }
 
     platform::FileSystem& m_fileSystem;
-    bool m_refuseReadOnly;
+    const FileDialogRequest m_request;
+    QStringList m_nameFilters;
+    std::optional<QString> m_chosen;
 };
 
 } // namespace
 
 std::optional<QString> QtFileDialogRunner::run(const FileDialogRequest& request, QWidget* owner) {
-    GedFileDialog dialog(m_fileSystem, owner, request.flags.testFlag(DialogFlag::NoReadOnlyReturn));
+    GedFileDialog dialog(m_fileSystem, request, owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setWindowTitle(request.title);
     dialog.setNameFilters(request.nameFilters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (request.save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite,
-                         !request.flags.testFlag(DialogFlag::OverwritePrompt));
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.flags.testFlag(DialogFlag::FileMustExist) ? QFileDialog::ExistingFile
-                                                                             : QFileDialog::AnyFile);
-    }
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Any name may be typed, and the default extension is not Qt's to add: the dialog checks the name by
+    // Windows' rules, where Qt would look for it only as spelled. Qt's own checks never run, since its
+    // accept() is left only to enter a folder.
+    dialog.setFileMode(QFileDialog::AnyFile);
+
     // The drives are where the user's files are, as far as the converters can see.
     QList<QUrl> drives;
     for (const QChar letter : m_fileSystem.driveMap().drives()) {
@@ -82,9 +108,9 @@ std::optional<QString> QtFileDialogRunner::run(const FileDialogRequest& request,
         dialog.setDirectory(request.folder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.selectedFiles().front();
+    return dialog.chosen();
 }
 
 } // namespace fambridge

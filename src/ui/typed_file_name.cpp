@@ -1,0 +1,130 @@
+#include "ui/typed_file_name.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace fambridge {
+
+namespace {
+
+using Action = TypedFileChoice::Action;
+
+// Windows' rule for whether a name has an extension: a dot, and no space after the last one.
+bool hasExtension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && !QStringView(name).mid(dot).contains(QLatin1Char(' '));
+}
+
+bool isFolder(platform::FileSystem& fileSystem, const platform::DosPath& path) {
+    const auto attributes = fileSystem.attributes(path.toString());
+    return attributes && attributes->testFlag(platform::Attribute::Directory);
+}
+
+// The current folders a typed relative path starts from. The dialog's folder is its drive's current
+// folder, as on Windows, where the dialog changes the current folder while the user browses; any other
+// drive keeps the current folder the program's own paths use.
+platform::CurrentFolders dialogFolders(platform::FileSystem& fileSystem,
+                                       const std::optional<platform::DosPath>& here) {
+    platform::CurrentFolders folders;
+    folders.currentDrive = [here] { return here ? here->drive : QLatin1Char('C'); };
+    folders.folderOf = [&fileSystem, here](QChar drive) {
+        if (here && drive == here->drive)
+            return *here;
+        if (const auto own = fileSystem.parse(QString(drive) + QLatin1Char(':')))
+            return *own;
+        platform::DosPath root;
+        root.drive = drive;
+        return root;
+    };
+    return folders;
+}
+
+} // namespace
+
+TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
+                                    const QString& hostFolder, const QString& typed) {
+    const auto refuse = [](const QString& message) { return TypedFileChoice{Action::Refuse, {}, message}; };
+    const auto take = [](const QString& hostPath) { return TypedFileChoice{Action::Take, hostPath, {}}; };
+
+    // A name in quotes is taken as it stands: Windows adds no default extension to it.
+    QString text = typed;
+    const bool quoted =
+        text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'));
+    if (quoted)
+        text = text.mid(1, text.size() - 2);
+    if (text.isEmpty())
+        return refuse(tr("%1\nThe file name is not valid.").arg(typed));
+
+    std::optional<platform::DosPath> here;
+    if (const auto dosFolder = fileSystem.toDos(hostFolder)) {
+        if (const auto parsed = fileSystem.parse(*dosFolder))
+            here = *parsed;
+    }
+    const bool namesItsDrive = text.size() >= 2 && text[1] == QLatin1Char(':');
+    if (!here && !namesItsDrive) {
+        // The user browsed out of every drive: the host path goes back to be refused with its own message.
+        return take(QDir::cleanPath(QDir(hostFolder).filePath(text)));
+    }
+    const auto path = platform::parseDosPath(text, dialogFolders(fileSystem, here));
+    if (!path)
+        return refuse(path.error());
+
+    // A folder or a drive is opened in the dialog, as Windows' dialog does when one is typed.
+    if (isFolder(fileSystem, *path)) {
+        const auto host = fileSystem.toHost(path->toString());
+        return host ? TypedFileChoice{Action::ShowFolder, *host, {}} : refuse(host.error());
+    }
+    const platform::DosPath folder = path->parent();
+    if (path->isRoot() || path->trailingSeparator || !isFolder(fileSystem, folder)) {
+        return refuse(tr("%1\nPath does not exist.\nCheck the path and try again.")
+                          .arg(path->trailingSeparator ? path->toString() : folder.toString()));
+    }
+
+    const QString& name = path->components.back();
+    if (platform::hasWildcard(name)) {
+        const auto host = fileSystem.toHost(folder.toString());
+        return host ? TypedFileChoice{Action::FilterFolder, *host, name} : refuse(host.error());
+    }
+    if (!platform::isWindowsName(name))
+        return refuse(tr("%1\nThe file name is not valid.").arg(name));
+
+    platform::DosPath file = *path;
+    if (!quoted && !hasExtension(name) && !request.defaultSuffix.isEmpty()) {
+        file = folder.child(name + QLatin1Char('.') + request.defaultSuffix);
+        // Windows' open dialog takes the name as typed when only that one is there.
+        if (!request.save && !fileSystem.attributes(file.toString()) &&
+            fileSystem.attributes(path->toString()))
+            file = *path;
+    }
+    const auto attributes = fileSystem.attributes(file.toString());
+    const auto host = fileSystem.toHost(file.toString());
+    if (!host)
+        return refuse(host.error());
+    if (attributes && attributes->testFlag(platform::Attribute::Directory))
+        return TypedFileChoice{Action::ShowFolder, *host, {}};
+    const QString spelled = QFileInfo(*host).fileName();
+
+    if (!request.save) {
+        if (!attributes && request.flags.testFlag(DialogFlag::FileMustExist))
+            return refuse(tr("%1\nFile not found.\nCheck the file name and try again.").arg(spelled));
+        return take(*host);
+    }
+
+    QString problem;
+    if (request.flags.testFlag(DialogFlag::NoReadOnlyReturn)) {
+        if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
+            problem = tr("This file is set to read-only.");
+        else if (!attributes && !fileSystem.isWritableFolder(folder.toString()))
+            problem = tr("This folder cannot be written to.");
+    }
+    if (!problem.isEmpty())
+        return refuse(tr("%1\n%2\nTry again with a different file name.").arg(spelled, problem));
+    if (attributes && request.flags.testFlag(DialogFlag::OverwritePrompt))
+        return TypedFileChoice{Action::AskToReplace, *host,
+                               tr("%1 already exists.\nDo you want to replace it?").arg(spelled)};
+    return take(*host);
+}
+
+} // namespace fambridge

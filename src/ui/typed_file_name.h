@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/file_system.h"
+#include "ui/file_dialog_runner.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace fambridge {
+
+// What Open or Save does with the text in the file dialog's name field.
+struct TypedFileChoice {
+    enum class Action {
+        Take,         // the dialog closes, choosing hostPath
+        AskToReplace, // the question `text` is asked; Yes takes hostPath, No leaves the dialog open
+        Refuse,       // the message `text` is shown and the dialog stays open
+        ShowFolder,   // the dialog shows the folder hostPath, its name field emptied
+        FilterFolder, // the dialog shows the folder hostPath, listing only the names matching `text`
+    };
+    Action action = Action::Refuse;
+    QString hostPath;
+    QString text;
+};
+
+// Reads the name field as Windows' common dialog reads it: a full DOS path ("C:\Gen\x.ged", "C:/Gen/x.ged"),
+// a drive-relative one ("D:x.ged"), or a path relative to the folder the dialog shows; without an
+// extension the default one is added. Files are found without regard to letter case, by the look-up every
+// other path of the program goes through, so that the dialog's checks agree with what the converters find.
+class TypedFileName {
+    Q_DECLARE_TR_FUNCTIONS(TypedFileName)
+
+public:
+    static TypedFileChoice read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
+                                const QString& hostFolder, const QString& typed);
+};
+
+} // namespace fambridge
