@@ -5,14 +5,43 @@
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
 namespace fambridge {
 
 namespace {
+
+// Names each drive in the dialog's sidebar by its letter, as Windows does, rather than by the host folder
+// behind it. The name is given at painting, since the sidebar renames its entries from the folders behind
+// them whenever one of those changes.
+class DriveLetterDelegate : public QStyledItemDelegate {
+public:
+    DriveLetterDelegate(QHash<QString, QString> names, QObject* parent)
+        : QStyledItemDelegate(parent), m_names(std::move(names)) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto name = m_names.constFind(index.data(kUrlRole).toUrl().toLocalFile());
+        if (name != m_names.constEnd())
+            option->text = *name;
+        // Greyed when the folder is missing, as Qt's own sidebar shows it.
+        if (const QVariant enabled = index.data(kEnabledRole); enabled.isValid() && !enabled.toBool())
+            option->state &= ~QStyle::State_Enabled;
+    }
+
+private:
+    // Where Qt's sidebar keeps an entry's address and whether its folder is there.
+    static constexpr int kUrlRole = Qt::UserRole + 1;
+    static constexpr int kEnabledRole = Qt::UserRole + 2;
+
+    QHash<QString, QString> m_names;
+};
 
 // Reads what the user typed as Windows does and checks it by Windows' rules, through the program's own
 // look-up: the file found without regard to letter case must exist to be opened, is asked about before it
@@ -99,11 +128,16 @@ std::optional<QString> QtFileDialogRunner::run(const FileDialogRequest& request,
 
     // The drives are where the user's files are, as far as the converters can see.
     QList<QUrl> drives;
+    QHash<QString, QString> driveNames;
     for (const QChar letter : m_fileSystem.driveMap().drives()) {
-        if (const auto root = m_fileSystem.driveMap().hostRoot(letter))
+        if (const auto root = m_fileSystem.driveMap().hostRoot(letter)) {
             drives.append(QUrl::fromLocalFile(*root));
+            driveNames.insert(drives.back().toLocalFile(), QString(letter) + QLatin1Char(':'));
+        }
     }
     dialog.setSidebarUrls(drives);
+    if (auto* sidebar = dialog.findChild<QAbstractItemView*>(QStringLiteral("sidebar")))
+        sidebar->setItemDelegate(new DriveLetterDelegate(std::move(driveNames), sidebar));
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
     if (!request.fileName.isEmpty())

@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -322,6 +324,35 @@ TEST_F(SelectDialogTest, NameTypedInAFolderOutsideTheDrivesIsRefusedOnceTheDialo
     EXPECT_TRUE(playUser({leave}, [&] { select().ShowOpen(); }));
     EXPECT_EQ(select().FileName, "");
     expectWarnings(1, {outside.path() + "/tree", "drive letters"});
+}
+
+// Calls a delegate's protected initStyleOption, which gives an entry the text it is painted with.
+struct PaintedText : QStyledItemDelegate {
+    static QString of(QAbstractItemView* view, const QModelIndex& index) {
+        auto* delegate = qobject_cast<QStyledItemDelegate*>(view->itemDelegate());
+        if (delegate == nullptr) {
+            ADD_FAILURE() << "the view paints with no styled delegate";
+            return {};
+        }
+        QStyleOptionViewItem option;
+        const auto initStyleOption = &PaintedText::initStyleOption;
+        (delegate->*initStyleOption)(&option, index);
+        return option.text;
+    }
+};
+
+TEST_F(SelectDialogTest, SidebarNamesTheDrivesByTheirLetters) {
+    drives.makeFolder('D', "Gen");
+    QStringList names;
+    const Step look = [&names](QWidget* modal) {
+        auto* sidebar = modal->findChild<QAbstractItemView*>("sidebar");
+        ASSERT_NE(sidebar, nullptr);
+        for (int row = 0; row < sidebar->model()->rowCount(); ++row)
+            names.append(PaintedText::of(sidebar, sidebar->model()->index(row, 0)));
+        modal->close();
+    };
+    EXPECT_TRUE(playUser({look}, [&] { select().ShowOpen(); }));
+    EXPECT_EQ(names, QStringList({"C:", "D:"}));
 }
 
 } // namespace
