@@ -11,10 +11,16 @@ namespace {
 
 using Action = TypedFileChoice::Action;
 
-// Windows' rule for whether a name has an extension: a dot, and no space after the last one.
-bool hasExtension(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot >= 0 && !QStringView(name).mid(dot).contains(QLatin1Char(' '));
+// Windows' rule for whether the last name of a typed path has an extension: a dot, and no blank after the
+// last one. It looks at the name as typed, since a parsed path has lost its trailing dots: "notes." has an
+// empty extension and gets no default one.
+bool hasExtension(const QString& typed) {
+    qsizetype start = typed.size();
+    while (start > 0 && !platform::isSeparator(typed[start - 1]) &&
+           !(start == 2 && typed[1] == QLatin1Char(':')))
+        --start;
+    const qsizetype dot = typed.lastIndexOf(QLatin1Char('.'));
+    return dot >= start && !QStringView(typed).mid(dot).contains(QLatin1Char(' '));
 }
 
 bool isFolder(platform::FileSystem& fileSystem, const platform::DosPath& path) {
@@ -91,7 +97,7 @@ TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const File
         return refuse(tr("%1\nThe file name is not valid.").arg(name));
 
     platform::DosPath file = *path;
-    if (!quoted && !hasExtension(name) && !request.defaultSuffix.isEmpty()) {
+    if (!quoted && !hasExtension(text) && !request.defaultSuffix.isEmpty()) {
         file = folder.child(name + QLatin1Char('.') + request.defaultSuffix);
         // Windows' open dialog takes the name as typed when only that one is there.
         if (!request.save && !fileSystem.attributes(file.toString()) &&

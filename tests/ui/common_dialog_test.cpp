@@ -268,6 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kSave,
                   {typed({"c:/GENEALOGY/TREE.GED"}), answered(kYes, {"tree.ged already exists."})},
                   "C:\\Genealogy\\tree.ged"},
+        TypedCase{"SaveToANameEndingInADotAddsNoExtension", kSave, {typed({"notes."})}, "D:\\Gen\\notes"},
         TypedCase{"SaveToAQuotedNameAddsNoExtension", kSave, {typed({"\"notes\""})}, "D:\\Gen\\notes"},
         TypedCase{
             "SaveIntoAFolderThatCannotBeWrittenIsRefused",
