@@ -1,5 +1,6 @@
 #include "commands/converter_commands.h"
 #include "converter_stand_in.h"
+#include "no_windows.h"
 #include "platform/program_launcher.h"
 #include "qt_printers.h"
 #include "startup/start_up.h"
@@ -14,23 +15,6 @@
 namespace fambridge {
 namespace {
 
-// Start-up writes into both windows; these tests look only at the state it leaves.
-class NoWindows : public MainFormControls, public BackupDialogControls {
-public:
-    void setImportEnabled(bool) override {}
-    void setExportEnabled(bool) override {}
-    void setBrowseIEnabled(bool) override {}
-    void setBrowseEEnabled(bool) override {}
-    void setFromFilename(const QString&) override {}
-    void setToFilename(const QString&) override {}
-    void setUserFolderLabel(const QString&) override {}
-    void clearDBList() override {}
-    void addDBListItem(const QString&) override {}
-    void setDBListText(const QString&) override {}
-    void setDrive(const QString&) override {}
-    void setPath(const QString&) override {}
-};
-
 // The two stand-in converters in an application folder on C:, started from there as a user starts the
 // program, with a user folder holding one database.
 class ConverterCommandsTest : public ::testing::Test {
@@ -44,7 +28,7 @@ protected:
         flImport = testing::installStandIn(app, "FLImport");
         flExport = testing::installStandIn(app, "FLExport");
         QDir::setCurrent(app);
-        NoWindows windows;
+        testing::NoWindows windows;
         const Status started = startUp(state, drives.fileSystem(), windows, windows);
         ASSERT_TRUE(started.ok()) << started.error().toStdString();
     }

@@ -23,7 +23,8 @@ QString installStandIn(const QString& hostFolder, const QString& name) {
     return target;
 }
 
-std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs) {
+std::optional<QList<std::pair<QByteArray, QString>>> waitForRecordFields(const QString& hostProgram,
+                                                                         int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     QFile file(hostProgram + QStringLiteral(".out"));
     while (!file.exists()) {
@@ -33,17 +34,26 @@ std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int tim
     }
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QList<QByteArray> fields = file.readAll().split('\0');
+    const QList<QByteArray> parts = file.readAll().split('\0');
+    QList<std::pair<QByteArray, QString>> fields;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        fields.append({parts[i], QString::fromUtf8(parts[i + 1])});
+    return fields;
+}
+
+std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs) {
+    const auto fields = waitForRecordFields(hostProgram, timeoutMs);
+    if (!fields)
+        return std::nullopt;
     ConverterRecord record;
-    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-        const QString value = QString::fromUtf8(fields[i + 1]);
-        if (fields[i] == "arg")
+    for (const auto& [key, value] : *fields) {
+        if (key == "arg")
             record.arguments.append(value);
-        else if (fields[i] == "cwd")
+        else if (key == "cwd")
             record.folder = value;
-        else if (fields[i] == "WINEPREFIX")
+        else if (key == "WINEPREFIX")
             record.winePrefix = value;
-        else if (fields[i] == "FAMBRIDGE_PREFIX")
+        else if (key == "FAMBRIDGE_PREFIX")
             record.fambridgePrefix = value;
     }
     return record;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace fambridge::testing {
 
@@ -20,6 +23,10 @@ struct ConverterRecord {
 QString standInProgram();
 // Copies the stand-in converter into a host folder under the given name, executable.
 QString installStandIn(const QString& hostFolder, const QString& name);
+// The keys and values a stand-in (native or Windows) wrote to <hostProgram>.out, once the file is there;
+// nothing if it never came within the time given.
+std::optional<QList<std::pair<QByteArray, QString>>> waitForRecordFields(const QString& hostProgram,
+                                                                         int timeoutMs);
 // Waits for the record the stand-in at hostProgram writes when it runs; nothing if it never ran.
 std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs = 10000);
 

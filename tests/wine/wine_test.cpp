@@ -1,17 +1,17 @@
 #include "commands/converter_commands.h"
+#include "converter_stand_in.h"
+#include "no_windows.h"
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/program_launcher.h"
 #include "qt_printers.h"
 #include "startup/start_up.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -28,23 +28,6 @@ struct WindowsStart {
     QString flags;
     QString show;
     QString folder;
-};
-
-// Start-up writes into both windows; these tests look only at the state it leaves.
-class NoWindows : public MainFormControls, public BackupDialogControls {
-public:
-    void setImportEnabled(bool) override {}
-    void setExportEnabled(bool) override {}
-    void setBrowseIEnabled(bool) override {}
-    void setBrowseEEnabled(bool) override {}
-    void setFromFilename(const QString&) override {}
-    void setToFilename(const QString&) override {}
-    void setUserFolderLabel(const QString&) override {}
-    void clearDBList() override {}
-    void addDBListItem(const QString&) override {}
-    void setDBListText(const QString&) override {}
-    void setDrive(const QString&) override {}
-    void setPath(const QString&) override {}
 };
 
 // A Wine prefix of the test's own, copied from the one wineboot made: its drives are the drive map, its
@@ -105,7 +88,7 @@ protected:
         fileSystem = std::make_unique<platform::FileSystem>(std::move(driveMap).value());
         launcher = std::make_unique<platform::ProgramLauncher>(*fileSystem, WINDOWS_STARTER);
         ASSERT_TRUE(QDir::setCurrent(onC(appFolder)));
-        NoWindows windows;
+        testing::NoWindows windows;
         const Status started = startUp(state, *fileSystem, windows, windows);
         ASSERT_TRUE(started.ok()) << started.error().toStdString();
     }
@@ -113,31 +96,23 @@ protected:
     // Waits for what the stand-in at a host path recorded; the first start of a prefix's wineserver takes
     // some seconds.
     static std::optional<WindowsStart> waitForStart(const QString& converter, int timeoutMs = 60000) {
-        const QDeadlineTimer deadline(timeoutMs);
-        QFile file(converter + ".out");
-        while (!file.exists()) {
-            if (deadline.hasExpired())
-                return std::nullopt;
-            QThread::msleep(50);
-        }
-        if (!file.open(QIODevice::ReadOnly))
+        const auto fields = testing::waitForRecordFields(converter, timeoutMs);
+        if (!fields)
             return std::nullopt;
-        const QList<QByteArray> fields = file.readAll().split('\0');
         WindowsStart start;
-        for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-            const QString value = QString::fromUtf8(fields[i + 1]);
-            if (fields[i] == "line")
+        for (const auto& [key, value] : *fields) {
+            if (key == "line")
                 start.line = value;
-            else if (fields[i] == "arg")
+            else if (key == "arg")
                 start.arguments.append(value);
-            else if (fields[i] == "flags")
+            else if (key == "flags")
                 start.flags = value;
-            else if (fields[i] == "show")
+            else if (key == "show")
                 start.show = value;
-            else if (fields[i] == "folder")
+            else if (key == "folder")
                 start.folder = value;
         }
-        QFile::remove(file.fileName());
+        QFile::remove(converter + ".out");
         return start;
     }
 
