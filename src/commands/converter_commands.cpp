@@ -19,9 +19,12 @@ Failure cannotStart(const AppState& state, const QString& name, const QString& r
                        .arg(name, state.AppDir, reason)};
 }
 
-Status start(const AppState& state, platform::ProgramLauncher& launcher, const ConverterCommand& command,
+Status start(const AppState& state, platform::ProgramStarter& starter, const ConverterCommand& command,
              const QString& name) {
-    const auto started = launcher.start(command.program, command.arguments);
+    const auto prepared = starter.prepare(command.program, command.arguments);
+    if (!prepared)
+        return cannotStart(state, name, prepared.error());
+    const auto started = starter.start(*prepared);
     if (!started)
         return cannotStart(state, name, started.error());
     return {};
@@ -43,12 +46,11 @@ QString installFile(const AppState& state) {
     return state.UserFolder + QStringLiteral("\\INSTALL\\FAMLORIM.PDB");
 }
 
-Status runImport(const AppState& state, platform::FileSystem& fileSystem,
-                 platform::ProgramLauncher& launcher) {
+Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
     // The install file may be a converted database still waiting for the handheld: it goes only once the
     // converter that makes the next one is known to start.
     const ConverterCommand command = importCommand(state);
-    const auto prepared = launcher.prepare(command.program, command.arguments);
+    const auto prepared = starter.prepare(command.program, command.arguments);
     if (!prepared)
         return cannotStart(state, kImportConverter, prepared.error());
     const QString stale = installFile(state);
@@ -60,14 +62,14 @@ Status runImport(const AppState& state, platform::FileSystem& fileSystem,
                                                        "earlier import could not be removed.\n\n%1")
                                .arg(deleted.error())};
     }
-    const auto started = launcher.start(*prepared);
+    const auto started = starter.start(*prepared);
     if (!started)
         return cannotStart(state, kImportConverter, started.error());
     return {};
 }
 
-Status runExport(const AppState& state, platform::ProgramLauncher& launcher) {
-    return start(state, launcher, exportCommand(state), kExportConverter);
+Status runExport(const AppState& state, platform::ProgramStarter& starter) {
+    return start(state, starter, exportCommand(state), kExportConverter);
 }
 
 } // namespace fambridge

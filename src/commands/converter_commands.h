@@ -28,8 +28,7 @@ QString installFile(const AppState& state);
 // Removes a database an earlier import left in the install folder, then starts FLImport. When FLImport
 // cannot be started the file stays; when it cannot be removed nothing starts, since the converter's fresh
 // database could not be told from the stale one.
-Status runImport(const AppState& state, platform::FileSystem& fileSystem,
-                 platform::ProgramLauncher& launcher);
-Status runExport(const AppState& state, platform::ProgramLauncher& launcher);
+Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter);
+Status runExport(const AppState& state, platform::ProgramStarter& starter);
 
 } // namespace fambridge

@@ -116,11 +116,4 @@ Result<qint64> ProgramLauncher::start(const PreparedProgram& program) {
     return pid;
 }
 
-Result<qint64> ProgramLauncher::start(const QString& dosProgram, const QStringList& arguments) {
-    const auto prepared = prepare(dosProgram, arguments);
-    if (!prepared)
-        return prepared.failure();
-    return start(*prepared);
-}
-
 } // namespace fambridge::platform

@@ -19,13 +19,25 @@ struct PreparedProgram {
     QString hostFolder;
 };
 
+// What starts the converters, in two steps: a program found and checked, then started. The windows are
+// given one; tests give them one that only records what it was asked to start.
+class ProgramStarter {
+public:
+    virtual ~ProgramStarter() = default;
+    // Finds the program and checks that it can be started, without starting it, so that a caller can
+    // make ready for it (and undo nothing) only once it is known to start.
+    virtual Result<PreparedProgram> prepare(const QString& dosProgram, const QStringList& arguments) = 0;
+    // Returns the process id of the started program; for a Windows program, that of wine.
+    virtual Result<qint64> start(const PreparedProgram& program) = 0;
+};
+
 // Starts programs the way Windows starts a program named without an extension: a native executable of
 // that name if the folder has one, else <name>.exe through wine. Either starts in its own folder. A native
 // program gets the arguments exactly as given, never through a shell. A Windows program gets the Windows
 // command line of its path and arguments (windowsCommandLine), minimised, through the small Windows
 // program fambridge-start.exe, since wine would quote the fields by rules of its own. Started programs
 // outlive FamBridge.
-class ProgramLauncher {
+class ProgramLauncher : public ProgramStarter {
     Q_DECLARE_TR_FUNCTIONS(fambridge::platform::ProgramLauncher)
 
 public:
@@ -33,12 +45,8 @@ public:
     // program, then where it is installed, in ../libexec/fambridge.
     explicit ProgramLauncher(FileSystem& fileSystem, QString windowsStarter = QString());
 
-    // Finds the program and checks that it can be started, without starting it, so that a caller can
-    // make ready for it (and undo nothing) only once it is known to start.
-    Result<PreparedProgram> prepare(const QString& dosProgram, const QStringList& arguments);
-    // Returns the process id of the started program; for a Windows program, that of wine.
-    Result<qint64> start(const PreparedProgram& program);
-    Result<qint64> start(const QString& dosProgram, const QStringList& arguments);
+    Result<PreparedProgram> prepare(const QString& dosProgram, const QStringList& arguments) override;
+    Result<qint64> start(const PreparedProgram& program) override;
 
 private:
     QString windowsStarter() const;

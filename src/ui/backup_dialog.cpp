@@ -3,10 +3,10 @@
 #include "palm/database_list.h"
 #include "ui/accessibility.h"
 #include "ui/design.h"
+#include "ui/messages.h"
 #include "ui/twips.h"
 
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 
@@ -132,8 +132,7 @@ void DriveList::showDrive(QChar letter) {
 BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                            QWidget* parent)
     : QDialog(parent, Qt::Dialog | kFixedFrame), m_state(state), m_fileSystem(fileSystem),
-      m_mainForm(mainForm),
-      m_warn([this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); }) {
+      m_mainForm(mainForm) {
     setWindowTitle(QStringLiteral("Please select your User Folder"));
     setModal(true);
     setFont(designFont());
@@ -165,7 +164,8 @@ BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, Ma
     connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
     connect(BackupDrive, &DriveList::driveChanged, this, &BackupDialog::BackupDrive_Change);
-    connect(BackupDir, &FolderList::openFailed, this, [this](const QString& message) { m_warn(message); });
+    connect(BackupDir, &FolderList::openFailed, this,
+            [this](const QString& message) { MessageBox::warning(this, message); });
 }
 
 void BackupDialog::setDrive(const QString& drive) {
@@ -183,7 +183,8 @@ void BackupDialog::BackupDrive_Change() {
     const Status switched = BackupDir->setPath(m_state.DriveSpec);
     if (!switched) {
         BackupDrive->showDrive(BackupDir->Path().front());
-        m_warn(tr("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
+        MessageBox::warning(this,
+                            tr("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
     }
 }
 
@@ -231,17 +232,9 @@ void DeferredBackupDialog::setPath(const QString& path) {
         m_pending.push_back([path](BackupDialog& dialog) { dialog.setPath(path); });
 }
 
-void DeferredBackupDialog::setWarningHandler(std::function<void(const QString&)> warn) {
-    m_warn = warn;
-    if (m_dialog)
-        m_dialog->setWarningHandler(std::move(warn));
-}
-
 BackupDialog& DeferredBackupDialog::dialog() {
     if (!m_dialog) {
         m_dialog = new BackupDialog(m_state, m_fileSystem, m_mainForm, m_parent);
-        if (m_warn)
-            m_dialog->setWarningHandler(m_warn);
         for (const auto& call : std::exchange(m_pending, {}))
             call(*m_dialog);
     }

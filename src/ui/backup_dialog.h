@@ -78,8 +78,6 @@ public:
     void setDrive(const QString& drive) override;
     void setPath(const QString& path) override;
 
-    void setWarningHandler(std::function<void(const QString&)> warn) { m_warn = std::move(warn); }
-
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
     FolderList* BackupDir = nullptr;
@@ -96,7 +94,6 @@ private:
     AppState& m_state;
     platform::FileSystem& m_fileSystem;
     MainFormControls& m_mainForm;
-    std::function<void(const QString&)> m_warn;
 };
 
 // The user folder dialog as start-up and the main window see it. Start-up only tells the dialog which
@@ -112,7 +109,6 @@ public:
 
     void setDrive(const QString& drive) override;
     void setPath(const QString& path) override;
-    void setWarningHandler(std::function<void(const QString&)> warn);
 
     // Builds the dialog on the first call.
     BackupDialog& dialog();
@@ -123,7 +119,6 @@ private:
     platform::FileSystem& m_fileSystem;
     MainFormControls& m_mainForm;
     QWidget* m_parent;
-    std::function<void(const QString&)> m_warn;
     std::vector<std::function<void(BackupDialog&)>> m_pending;
     // Owned here, but also a child window of the parent, which deletes it if it goes first.
     QPointer<BackupDialog> m_dialog;

@@ -1,12 +1,11 @@
 #include "ui/common_dialog.h"
 
-#include <QMessageBox>
+#include "ui/messages.h"
 
 namespace fambridge {
 
 CommonDialog::CommonDialog(platform::FileSystem& fileSystem, QWidget* owner)
-    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<QtFileDialogRunner>(fileSystem)),
-      m_warn([owner](const QString& text) { QMessageBox::warning(owner, owner->windowTitle(), text); }) {}
+    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<QtFileDialogRunner>(fileSystem)) {}
 
 QStringList CommonDialog::qtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -62,9 +61,10 @@ void CommonDialog::show(bool save) {
         return;
     const auto dosPath = m_fileSystem.toDos(*chosen);
     if (!dosPath) {
-        m_warn(tr("%1 cannot be used, because FamBridge and the converters reach files only "
-                  "through drive letters.\n\n%2")
-                   .arg(*chosen, dosPath.error()));
+        MessageBox::warning(m_owner,
+                            tr("%1 cannot be used, because FamBridge and the converters reach files only "
+                               "through drive letters.\n\n%2")
+                                .arg(*chosen, dosPath.error()));
         return;
     }
     FileName = *dosPath;

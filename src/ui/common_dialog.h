@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,7 +34,6 @@ public:
     void ShowSave();
 
     void setRunner(std::unique_ptr<FileDialogRunner> runner) { m_runner = std::move(runner); }
-    void setWarningHandler(std::function<void(const QString&)> warn) { m_warn = std::move(warn); }
 
     // "A|a|B|b" as the name filters Qt shows: "A (a)", "B (b)"; "*.*" means every file.
     static QStringList qtNameFilters(const QString& filter);
@@ -46,7 +44,6 @@ private:
     platform::FileSystem& m_fileSystem;
     QWidget* m_owner;
     std::unique_ptr<FileDialogRunner> m_runner;
-    std::function<void(const QString&)> m_warn;
 };
 
 } // namespace fambridge

@@ -1,5 +1,6 @@
 #include "ui/file_dialog_runner.h"
 
+#include "ui/messages.h"
 #include "ui/typed_file_name.h"
 
 #include <QAbstractItemView>
@@ -8,7 +9,6 @@
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QStyledItemDelegate>
 #include <QUrl>
 
@@ -70,12 +70,11 @@ public:
             take(choice.hostPath);
             break;
         case TypedFileChoice::Action::AskToReplace:
-            if (QMessageBox::warning(this, windowTitle(), choice.text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes)
+            if (MessageBox::question(this, choice.text) == MessageBox::Yes)
                 take(choice.hostPath);
             break;
         case TypedFileChoice::Action::Refuse:
-            QMessageBox::warning(this, windowTitle(), choice.text);
+            MessageBox::warning(this, choice.text);
             break;
         case TypedFileChoice::Action::ShowFolder:
             setDirectory(choice.hostPath);

@@ -6,12 +6,12 @@
 #include "ui/backup_dialog.h"
 #include "ui/design.h"
 #include "ui/drop_down_list.h"
+#include "ui/messages.h"
 #include "ui/twips.h"
 #include "version.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 
@@ -22,14 +22,13 @@ constexpr int kDesignClientWidth = 11460;
 constexpr int kDesignClientHeight = 3810;
 } // namespace
 
-MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, std::optional<ScreenMetrics> screen,
-                   QWidget* parent)
+MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
+                   std::optional<ScreenMetrics> screen, QWidget* parent)
     : QWidget(parent, Qt::Window | kFixedFrame), Line1(120, 840, 12720, 840, [this] { update(); }),
       Line2(120, 2160, 12720, 2160, [this] { update(); }),
       Line3(12720, 3000, 120, 3000, [this] { update(); }), SelectDialog(fileSystem, this), m_state(state),
-      m_fileSystem(fileSystem), m_launcher(fileSystem),
-      m_warn([this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); }),
-      m_twipsPerPixel(twipsPerPixel(this)), m_layout(*this, m_twipsPerPixel) {
+      m_fileSystem(fileSystem), m_starter(starter), m_twipsPerPixel(twipsPerPixel(this)),
+      m_layout(*this, m_twipsPerPixel) {
     setWindowTitle(kMainFormCaption);
     setFont(designFont());
     installAccessibleInterfaces();
@@ -198,11 +197,6 @@ void MainForm::setDBListText(const QString& name) {
         DBList->setCurrentIndex(index);
 }
 
-void MainForm::setWarningHandler(std::function<void(const QString&)> warn) {
-    m_warn = warn;
-    SelectDialog.setWarningHandler(std::move(warn));
-}
-
 std::optional<QString> MainForm::chooseGedFile(const QString& current, const QString& title,
                                                const QString& initDir, DialogFlags flags,
                                                void (CommonDialog::*show)()) {
@@ -241,15 +235,15 @@ void MainForm::BrowseE_Click(qint16) {
 }
 
 void MainForm::Import_Click(qint16) {
-    const Status started = runImport(m_state, m_fileSystem, m_launcher);
+    const Status started = runImport(m_state, m_fileSystem, m_starter);
     if (!started)
-        m_warn(started.error());
+        MessageBox::warning(this, started.error());
 }
 
 void MainForm::Export_Click(qint16) {
-    const Status started = runExport(m_state, m_launcher);
+    const Status started = runExport(m_state, m_starter);
     if (!started)
-        m_warn(started.error());
+        MessageBox::warning(this, started.error());
 }
 
 void MainForm::BrowseS_Click(qint16) {
@@ -266,7 +260,7 @@ void MainForm::DBList_Click() {
 void MainForm::Exit_Click(qint16) {
     const Status written = writeSettingsFile(m_fileSystem, m_state);
     if (!written)
-        m_warn(tr("Your choices could not be saved.\n\n%1").arg(written.error()));
+        MessageBox::warning(this, tr("Your choices could not be saved.\n\n%1").arg(written.error()));
     emit exitRequested();
 }
 

@@ -12,7 +12,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -30,13 +29,11 @@ class MainForm : public QWidget, public MainFormControls {
 
 public:
     // The window loads, and fits itself to the screen, as it is made. A test may name the screen.
-    MainForm(AppState& state, platform::FileSystem& fileSystem,
+    MainForm(AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
              std::optional<ScreenMetrics> screen = std::nullopt, QWidget* parent = nullptr);
 
     // The user folder dialog that BrowseS opens; it lives as long as the window.
     void setBackupDialog(DeferredBackupDialog* dialog) { m_backupDialog = dialog; }
-    // Where warnings go; tests read them instead of a modal message box.
-    void setWarningHandler(std::function<void(const QString&)> warn);
 
     void setImportEnabled(bool enabled) override;
     void setExportEnabled(bool enabled) override;
@@ -104,9 +101,8 @@ private:
 
     AppState& m_state;
     platform::FileSystem& m_fileSystem;
-    platform::ProgramLauncher m_launcher;
+    platform::ProgramStarter& m_starter;
     DeferredBackupDialog* m_backupDialog = nullptr;
-    std::function<void(const QString&)> m_warn;
     double m_twipsPerPixel;
     // The window in twips, with its controls in the window's fixed order, as the scaler walks them.
     FormLayout m_layout;

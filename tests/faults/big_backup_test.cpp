@@ -46,7 +46,7 @@ TEST_F(BigBackupFolder, OfAHundredThousandFilesListsEveryDatabaseAndSelectsTheSa
     EXPECT_EQ(listed.back(), saved);
     EXPECT_EQ(form().DBList->currentText(), saved);
     EXPECT_TRUE(form().BrowseE(0)->isEnabled());
-    EXPECT_EQ(warnings, QStringList());
+    EXPECT_TRUE(warnings().isEmpty());
 }
 
 } // namespace

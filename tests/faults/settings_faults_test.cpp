@@ -21,7 +21,7 @@ protected:
 TEST_F(SettingsFaults, SettingsPathHeldByAFolderStartsWithDefaultsAndExitNamesTheFileAndTheReason) {
     const QString folder = drives.makeFolder('C', "Conv/Famlore.ini");
     start();
-    EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
+    EXPECT_EQ(state().UserFolder, "C:\\PALM\\User1");
     runner->answers.push_back(drives.host('C', "Gen/tree.ged"));
     form().BrowseI(1)->click();
     EXPECT_TRUE(pressExit());
@@ -91,9 +91,9 @@ TEST_F(SettingsFaults, HugeOneLineSettingsFileIsRefusedAfterReadingLittleOfItAnd
     EXPECT_LT(bytesReadSoFar() - before, 4 * kSettingsSizeLimit);
 
     start();
-    EXPECT_EQ(state.UserFolder, "C:\\PALM\\User1");
+    EXPECT_EQ(state().UserFolder, "C:\\PALM\\User1");
     EXPECT_TRUE(pressExit());
-    EXPECT_EQ(warnings, QStringList());
+    EXPECT_TRUE(warnings().isEmpty());
     EXPECT_EQ(savedChoices().value(0), "C:\\PALM\\User1");
 }
 

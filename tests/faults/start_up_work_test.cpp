@@ -76,7 +76,7 @@ TEST_P(StartUpReadings, ReadEachFolderAtMostOnceAndNoneTheyDoNotNeed) {
 
     start();
 
-    ASSERT_EQ(state.UserFolder, "C:\\PALM\\User1");
+    ASSERT_EQ(state().UserFolder, "C:\\PALM\\User1");
     ASSERT_EQ(databases(), QStringList{"Family"});
     const QHash<QString, int> readings = counter.readings();
     EXPECT_TRUE(readings.contains("PALM/User1/BACKUP"));

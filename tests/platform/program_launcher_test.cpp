@@ -36,7 +36,7 @@ TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseWithTheArgum
     // What a shell or a command line would split, expand or unquote must arrive as it was.
     const QStringList arguments{"with space", "\"quoted\" it's", "$HOME *", "trailing\\",
                                 "",           "Семья 家族.ged"};
-    const auto started = launcher.start("C:\\Conv\\flimport", arguments);
+    const auto started = testing::startProgram(launcher, "C:\\Conv\\flimport", arguments);
     ASSERT_TRUE(started) << started.error().toStdString();
 
     const auto record = testing::waitForRecord(program);
@@ -60,7 +60,7 @@ TEST(ProgramLauncher, RefusesWhatIsNoProgramNamingItAndItsFolder) {
              {"C:\\Dirs\\FLImport", "FLImport was not found in C:\\Dirs."},
              {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
          })
-        EXPECT_EQ(testing::outcome(launcher.start(path, {})), QString("error: ") + error);
+        EXPECT_EQ(testing::outcome(testing::startProgram(launcher, path, {})), QString("error: ") + error);
 }
 
 // What the Windows starter is handed, read back: four hexadecimal digits a UTF-16 code unit.
@@ -81,7 +81,8 @@ TEST(ProgramLauncher, WindowsProgramGoesThroughTheStarterWithItsExactCommandLine
     ProgramLauncher launcher(drives.fileSystem(), "/opt/starter/fambridge-start.exe");
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(drives.host('C', "FakeBin")));
-    const auto started = launcher.start("C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});
+    const auto started =
+        testing::startProgram(launcher, "C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});
     qputenv("PATH", searchPath);
     ASSERT_TRUE(started) << started.error().toStdString();
 
@@ -117,7 +118,7 @@ TEST(ProgramLauncher, WindowsProgramWithoutWineIsAnError) {
     ProgramLauncher launcher(drives.fileSystem());
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(drives.makeFolder('C', "EmptyBin")));
-    const QString started = testing::outcome(launcher.start("C:\\Conv\\FLImport", {}));
+    const QString started = testing::outcome(testing::startProgram(launcher, "C:\\Conv\\FLImport", {}));
     qputenv("PATH", searchPath);
 
     EXPECT_EQ(

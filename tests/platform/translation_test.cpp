@@ -50,7 +50,7 @@ TEST(Messages, ReachTheUserThroughTheTranslationOfTheirContext) {
                   " lies on no drive of the drive map in " + drives.prefix() + "/dosdevices."},
              {outcome(decodeText(QByteArray("a\0b", 3))),
               "error: fambridge::platform::TextFile | it is not a text file"},
-             {outcome(launcher.start("C:\\", {})),
+             {outcome(testing::startProgram(launcher, "C:\\", {})),
               "error: fambridge::platform::ProgramLauncher | C:\\ names a folder, not a program."},
          }) {
         EXPECT_EQ(message, expected);

@@ -2,12 +2,15 @@
 
 #include "platform/text_file.h"
 #include "qt_printers.h"
+#include "recording_starter.h"
 #include "startup/settings_file.h"
 #include "startup/start_up.h"
 #include "temp_drives.h"
 #include "ui/backup_dialog.h"
 #include "ui/common_dialog.h"
 #include "ui/main_form.h"
+#include "ui/messages.h"
+#include "ui/program.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -50,10 +53,11 @@ public:
     std::vector<FileDialogRequest> requests;
 };
 
-// Both windows over a temporary drive map, started from an application folder on C: as a user starts
-// the program; warnings are collected instead of shown.
+// The program over a temporary drive map, wired as it runs, started from an application folder on C: as a
+// user starts it; converters are recorded instead of started, and message boxes recorded instead of shown.
 class WindowFixture : public ::testing::Test {
 protected:
+    WindowFixture() { MessageBox::clearShownTexts(); }
     ~WindowFixture() override { QDir::setCurrent(m_savedFolder); }
 
     // Enters the application folder (relative to C:'s root), makes the windows and runs start-up.
@@ -66,16 +70,11 @@ protected:
 
     // Made after the test has laid out its drives, as the program makes them after reading the drive map.
     Status runStartUp() {
-        formPtr = std::make_unique<MainForm>(state, drives.fileSystem());
-        dialogPtr =
-            std::make_unique<DeferredBackupDialog>(state, drives.fileSystem(), *formPtr, formPtr.get());
-        formPtr->setBackupDialog(dialogPtr.get());
+        program = std::make_unique<Program>(drives.fileSystem(), starter);
         auto answering = std::make_unique<AnsweringRunner>();
         runner = answering.get();
-        formPtr->SelectDialog.setRunner(std::move(answering));
-        formPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
-        dialogPtr->setWarningHandler([this](const QString& text) { warnings.append(text); });
-        return startUp(state, drives.fileSystem(), *formPtr, *dialogPtr);
+        form().SelectDialog.setRunner(std::move(answering));
+        return program->start();
     }
 
     // A database's pair of backup files, P and E, in a folder of a drive.
@@ -84,8 +83,9 @@ protected:
         drives.makeFile(drive, backupFolder + '/' + name + "E.PDB");
     }
 
-    MainForm& form() { return *formPtr; }
-    BackupDialog& dialog() { return dialogPtr->dialog(); } // built now if nothing has needed it yet
+    AppState& state() { return program->state(); }
+    MainForm& form() { return program->mainForm(); }
+    BackupDialog& dialog() { return program->backupDialog().dialog(); } // built now if not yet
 
     // A list's entries as shown, without the folder list's indentation.
     static QStringList entries(const QAbstractItemModel* list) {
@@ -123,22 +123,21 @@ protected:
                 saved->ExportDir,  saved->ExportName, saved->DatabaseName};
     }
 
-    // There have been this many warnings, and the last one names every part given.
+    static QStringList warnings() { return MessageBox::shownTexts(); }
+    // There have been this many messages, and the last one names every part given.
     void expectWarnings(qsizetype count, const QStringList& parts) {
-        ASSERT_EQ(warnings.size(), count) << warnings.join('\n').toStdString();
+        const QStringList shown = warnings();
+        ASSERT_EQ(shown.size(), count) << shown.join('\n').toStdString();
         for (const QString& part : parts)
-            EXPECT_TRUE(warnings.back().contains(part))
-                << part.toStdString() << " not in: " << warnings.back().toStdString();
+            EXPECT_TRUE(shown.back().contains(part))
+                << part.toStdString() << " not in: " << shown.back().toStdString();
     }
 
     TempDrives drives;
-    AppState state;
+    RecordingStarter starter;
     QString appHost;
     AnsweringRunner* runner = nullptr;
-    QStringList warnings;
-    // Declared after the window, so that the dialog, its child, goes first.
-    std::unique_ptr<MainForm> formPtr;
-    std::unique_ptr<DeferredBackupDialog> dialogPtr;
+    std::unique_ptr<Program> program;
 
 private:
     QString m_savedFolder = QDir::currentPath();

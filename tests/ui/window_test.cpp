@@ -1,0 +1,268 @@
+#include "window_fixture.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace fambridge {
+namespace {
+
+using testing::settingsFile;
+
+struct StartCase {
+    const char* name;
+    // Drive D: besides C:\PALM\User1\BACKUP with the database Family: none when null, the bare drive when
+    // empty, else with this folder.
+    const char* folderOnD;
+    QByteArray settings; // Famlore.ini in the application folder
+    QString userFolder;
+    QString drive; // the drive start-up leaves chosen for the user folder dialog
+    QString importFile;
+    QString exportFile;
+    QString database;
+};
+
+const StartCase kStartCases[] = {
+    {"SavedImportFileIsChosenEvenWhenItsFolderIsGone", "", settingsFile("C:\\PALM\\User1", "D:\\Gen", "", ""),
+     "C:\\PALM\\User1", "C:", "D:\\Gen\\tree.ged", "", ""},
+    // The saved import name has no folder here, which chooses no import file.
+    {"SavedExportChoiceSelectsItsDatabase", nullptr, settingsFile("C:\\PALM\\User1", "", "C:\\Out", "Family"),
+     "C:\\PALM\\User1", "C:", "", "C:\\Out\\family.ged", "Family"},
+    {"SavedUserFolderOnDriveDSetsTheDialogToThatDrive", "PALM/Owner/BACKUP",
+     settingsFile("D:\\PALM\\Owner", "", "", ""), "D:\\PALM\\Owner", "D:", "", "", ""},
+    {"SavedUserFolderThatIsGoneFallsBackToCButKeepsItsDrive", "", settingsFile("D:\\PALM\\Gone", "", "", ""),
+     "C:", "D:", "", "", ""},
+};
+
+void PrintTo(const StartCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StartUpTest : public testing::WindowFixture, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartUpTest, ShowsTheChoicesItTookInBothWindows) {
+    const StartCase& c = GetParam();
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    if (c.folderOnD)
+        drives.makeFolder('D', c.folderOnD);
+    drives.makeFile('C', "Conv/Famlore.ini", c.settings);
+    start();
+
+    EXPECT_EQ(state().IniPath, "C:\\Conv\\Famlore.ini");
+    const QStringList expected = {c.userFolder, c.drive, c.importFile, c.exportFile, c.database};
+    EXPECT_EQ(QStringList({state().UserFolder, state().DriveSpec, state().ImportFile, state().ExportFile,
+                           state().DatabaseName}),
+              expected);
+    EXPECT_EQ(QStringList({form().Backup(2)->text(), dialog().BackupDrive->Drive().toUpper(),
+                           form().FromFilename(1)->text(), form().ToFilename(0)->text(),
+                           form().DBList->currentText()}),
+              expected);
+    // Every user folder here but the bare drive has a BACKUP folder.
+    EXPECT_EQ(form().BrowseI(1)->isEnabled(), c.userFolder != "C:");
+    EXPECT_EQ(form().Import(0)->isEnabled(), !c.importFile.isEmpty());
+    EXPECT_EQ(form().Export(1)->isEnabled(), !c.exportFile.isEmpty());
+    EXPECT_EQ(form().BrowseE(0)->isEnabled(), !c.database.isEmpty());
+    // A bare drive opens that drive's current folder, the application folder here.
+    EXPECT_EQ(dialog().BackupDir->Path(), c.userFolder == "C:" ? "C:\\Conv" : c.userFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StartUpTest, ::testing::ValuesIn(kStartCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using WindowTest = testing::WindowFixture;
+
+TEST_F(WindowTest, StartedInAFolderOnNoDriveStartUpFails) {
+    QTemporaryDir outside;
+    QDir::setCurrent(outside.path());
+    const Status started = runStartUp();
+    EXPECT_FALSE(started.ok());
+    EXPECT_TRUE(started.error().contains("no drive")) << started.error().toStdString();
+}
+
+// The version shown comes from the build's project version, which must spell it as the design does. Only
+// the user's pick may become the chosen database; a selection made by code must not.
+TEST_F(WindowTest, CaptionVersionAndADatabaseSelectedFromCodeOnlyInItsExactCase) {
+    start();
+    EXPECT_EQ(form().windowTitle(), "Famlore Conversion Utility");
+    EXPECT_EQ(form().Version->text(), "v1.60");
+    form().clearDBList();
+    form().addDBListItem("Family");
+    form().addDBListItem("Other");
+    EXPECT_EQ(form().DBList->currentIndex(), -1);
+    form().setDBListText("other");
+    EXPECT_EQ(form().DBList->currentIndex(), -1);
+    form().setDBListText("Other");
+    EXPECT_EQ(form().DBList->currentText(), "Other");
+    EXPECT_EQ(state().DatabaseName, "");
+    EXPECT_FALSE(form().BrowseE(0)->isEnabled());
+}
+
+// The flags are the ones the dialog maps to its checks: a file that must exist, no read-only file and
+// the overwrite question. A cancel keeps the earlier choice; a file outside every drive is refused.
+TEST_F(WindowTest, BrowseAsksForTitleFlagsFolderAndPresetNameAndTakesOnlyAFileOnADrive) {
+    drives.makeFile('C', "Gen/tree.ged");
+    drives.makeFolder('C', "Out");
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    drives.makeFile('C', "Conv/Famlore.ini", settingsFile("C:\\PALM\\User1", "C:\\Gen", "C:\\Out", "Family"));
+    start();
+    form().BrowseI(1)->click();
+    form().BrowseE(0)->click();
+    ASSERT_EQ(runner->requests.size(), 2u);
+    const auto summary = [](const FileDialogRequest& r) {
+        return QStringList({r.save ? "save" : "open", r.title, QString::number(r.flags.toInt()), r.folder,
+                            r.fileName, r.nameFilters.join('|'), r.defaultSuffix});
+    };
+    const QString filters = "GED Files (*.ged)|All Files (*)";
+    EXPECT_EQ(summary(runner->requests[0]),
+              QStringList({"open", "Select GED File To Import From", "4100", drives.host('C', "Gen"),
+                           "tree.ged", filters, "GED"}));
+    EXPECT_EQ(summary(runner->requests[1]),
+              QStringList({"save", "Select GED File To Export To", "32774", drives.host('C', "Out"),
+                           "family.ged", filters, "GED"}));
+    EXPECT_EQ(state().ImportFile, "C:\\Gen\\tree.ged");
+    EXPECT_EQ(state().ExportFile, "C:\\Out\\family.ged");
+
+    QTemporaryDir outside;
+    runner->answers = {outside.path() + "/new.ged", drives.host('C', "Out/new.ged")};
+    form().BrowseE(0)->click();
+    expectWarnings(1, {outside.path(), "drive letters"});
+    EXPECT_EQ(state().ExportFile, "C:\\Out\\family.ged");
+    form().BrowseE(0)->click();
+    EXPECT_EQ(state().ExportFile, "C:\\Out\\new.ged");
+    EXPECT_EQ(form().ToFilename(0)->text(), "C:\\Out\\new.ged");
+}
+
+// What the commands start, and what the window says when one cannot start: the converters are recorded
+// here; starting real ones is the launcher's and the end-to-end tests' part.
+TEST_F(WindowTest, ImportAndExportStartTheirConvertersAndSayWhichOneCouldNotStart) {
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    const QString installFile = drives.makeFile('C', "PALM/User1/INSTALL/FAMLORIM.PDB", "old");
+    drives.makeFile('C', "Gen/tree.ged");
+    start();
+    runner->answers = {drives.host('C', "Gen/tree.ged")};
+    form().BrowseI(1)->click();
+    form().DBList->setCurrentIndex(0);
+    emit form().DBList->activated(0);
+    EXPECT_EQ(state().DatabaseName, "Family");
+    ASSERT_TRUE(form().BrowseE(0)->isEnabled());
+    runner->answers = {drives.host('C', "Gen/out.ged")};
+    form().BrowseE(0)->click();
+
+    form().Import(0)->click();
+    form().Export(1)->click();
+    ASSERT_EQ(starter.started.size(), 2u);
+    EXPECT_EQ(starter.started[0], QStringList({"C:\\Conv\\FLImport", "C:\\PALM\\User1\\INSTALL",
+                                               "C:\\Gen\\tree.ged", "C:\\Conv"}));
+    EXPECT_EQ(starter.started[1],
+              QStringList({"C:\\Conv\\FLExport", "C:\\PALM\\User1\\BACKUP", "C:\\Gen\\out.ged", "Family"}));
+    EXPECT_FALSE(QFile::exists(installFile));
+    EXPECT_TRUE(warnings().isEmpty()) << warnings().join('\n').toStdString();
+
+    starter.failStart = "no such program";
+    form().Import(0)->click();
+    expectWarnings(1, {"FLImport", "C:\\Conv", "no such program"});
+    form().Export(1)->click();
+    expectWarnings(2, {"FLExport", "C:\\Conv", "no such program"});
+}
+
+// Showing the window must only arm the resize handling, not scale the loaded layout a second time. The
+// list part of the drop-down list is made only when it first drops down, after the scaler has set the
+// list's font; it must still show that font, and follow the list's font from then on.
+TEST_F(WindowTest, LoadedOnALargerScreenScalesOnceAndTheDatabaseListDropsDownInItsScaledFont) {
+    AppState state;
+    MainForm form(state, drives.fileSystem(), starter, ScreenMetrics{15, 15, 1024 * 15.0f, 768 * 15.0f});
+    // 240, 240, 975, 375 twips times 1.28, shown in whole pixels at 15 twips a pixel.
+    EXPECT_EQ(form.Import(0)->geometry(), QRect(20, 20, 84, 32));
+    // The drop-down list keeps its Height but grows with its font; a moved Line1 shows that the scaler
+    // found the window's own lines.
+    EXPECT_EQ(form.DBList->height(), 27);
+    EXPECT_EQ(form.Line1.Y1, 1066);
+
+    form.addDBListItem("Family");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.Import(0)->geometry(), QRect(20, 20, 84, 32));
+    form.DBList->showPopup();
+    const QAbstractItemView* list = form.DBList->view();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FLOAT_EQ(float(list->font().pointSizeF()), 8 * 1.28f);
+    form.DBList->hidePopup();
+    QFont larger = form.DBList->font();
+    larger.setPointSizeF(14);
+    form.DBList->setFont(larger);
+    EXPECT_FLOAT_EQ(float(list->font().pointSizeF()), 14);
+}
+
+TEST_F(WindowTest, ScreenTooLargeForItsVariablesLeavesAUsableWindow) {
+    AppState state;
+    MainForm form(state, drives.fileSystem(), starter, ScreenMetrics{15, 15, 40000 * 15.0f, 768 * 15.0f});
+    EXPECT_GT(form.width(), 0);
+    QSignalSpy exits(&form, &MainForm::exitRequested);
+    QTest::keyClick(form.Exit(1), Qt::Key_Space);
+    EXPECT_EQ(exits.count(), 1);
+}
+
+// Hidden folders stay out, as they are out of a Windows listing. OK on the folder already in use lists its
+// databases afresh; a drive root is shown as "C:\" but taken as the bare drive, which names no folder
+// while C:'s current folder lies below the root: as on Windows, the list then stays as it was.
+TEST_F(WindowTest, UserFolderDialogShowsVisibleFoldersAndOkTakesTheOneShownAfresh) {
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    drives.makeFolder('C', "PALM/User1/.hidden");
+    start();
+    EXPECT_EQ(folderItems(), QStringList({"C:\\", "PALM", "User1", "BACKUP"}));
+    EXPECT_EQ(dialog().BackupDir->currentItem()->text().trimmed(), "User1");
+    makeDatabase('C', "PALM/User1/BACKUP", "New");
+    dialog().show();
+    dialog().OKButton->click();
+    EXPECT_EQ(databases(), QStringList({"Family", "New"}));
+
+    dialog().show();
+    openFolder("C:\\");
+    EXPECT_TRUE(dialog().isVisible()) << "Enter in the folder list must not press OK";
+    QTest::keyClick(&dialog(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog().isVisible()) << "no button of the dialog answers Escape";
+    dialog().OKButton->click();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(state().UserFolder, "C:");
+    EXPECT_EQ(form().Backup(2)->text(), "C:");
+    EXPECT_EQ(databases(), QStringList({"Family", "New"}));
+    EXPECT_FALSE(form().BrowseI(1)->isEnabled());
+}
+
+// Cancel leaves the user folder alone but not the place the dialog was moved to.
+TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesTheUserFolder) {
+    makeDatabase('C', "PALM/User1/BACKUP", "Family");
+    makeDatabase('D', "Palm/Owner/Backup", "Smith");
+    start();
+    ASSERT_FALSE(program->backupDialog().isBuilt()) << "start-up must not build a dialog nobody opened";
+    QStringList shown;
+    const std::function<void()> leaves[] = {
+        [&] {
+            dialog().BackupDrive->setDrive("D:");
+            openFolder("Palm");
+            openFolder("Owner");
+            dialog().CancelButton->click();
+        },
+        [&] { dialog().OKButton->click(); },
+    };
+    for (const auto& leave : leaves) {
+        EXPECT_EQ(state().UserFolder, "C:\\PALM\\User1");
+        EXPECT_EQ(databases(), QStringList({"Family"}));
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(dialog().isModal());
+            shown.append(dialog().BackupDir->Path());
+            leave();
+        });
+        form().BrowseS(2)->click();
+        EXPECT_FALSE(dialog().isVisible());
+        EXPECT_EQ(state().DriveSpec, "D:");
+    }
+    EXPECT_EQ(shown, QStringList({"C:\\PALM\\User1", "D:\\Palm\\Owner"}));
+    EXPECT_EQ(state().UserFolder, "D:\\Palm\\Owner");
+    EXPECT_EQ(form().Backup(2)->text(), "D:\\Palm\\Owner");
+    EXPECT_EQ(databases(), QStringList({"Smith"}));
+}
+
+} // namespace
+} // namespace fambridge
