@@ -52,7 +52,9 @@ inline bool rerunUnprivileged(int timeoutMs = 60000, QByteArray* output = nullpt
                           QStringLiteral("--clear-groups"), copy, filter});
     if (!child.waitForFinished(timeoutMs))
         child.kill();
-    const QByteArray printed = child.readAll();
+    // A skip in the child is a failure here; relayed as printed, its mark would have ctest, which looks for
+    // that mark, report the test as skipped.
+    const QByteArray printed = child.readAll().replace("[  SKIPPED ]", "[  skipped ]");
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << printed.constData();
     EXPECT_EQ(child.exitCode(), 0) << printed.constData();
     EXPECT_TRUE(printed.contains("[  PASSED  ] 1 test")) << printed.constData();

@@ -38,8 +38,9 @@ protected:
     void SetUp() override {
         if (QStandardPaths::findExecutable("wine").isEmpty())
             GTEST_SKIP() << "wine is not installed, so no Windows program can run here";
-        if (!QFile::exists(WINE_PREFIX_CACHE "/system.reg"))
-            GTEST_SKIP() << "wineboot could not make a prefix in " WINE_PREFIX_CACHE;
+        ASSERT_TRUE(QFile::exists(WINE_PREFIX_CACHE "/system.reg"))
+            << "wine is installed, but there is no prefix in " WINE_PREFIX_CACHE
+               ": the test Wine.PrefixForEveryTest makes it with wineboot";
         prefix = m_folder.path() + "/prefix";
         ASSERT_EQ(QProcess::execute("cp", {"-al", WINE_PREFIX_CACHE, prefix}), 0);
         for (const QString& registry : QDir(prefix).entryList({"*.reg"}, QDir::Files)) {
