@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <optional>
+
 namespace fambridge {
 
 namespace {
@@ -47,28 +49,64 @@ QString installFile(const AppState& state) {
 }
 
 Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
-    // The install file may be a converted database still waiting for the handheld: it goes only once the
-    // converter that makes the next one is known to start.
+    if (state.UserFolder == QLatin1String(kNoUserFolder))
+        return Failure{QCoreApplication::translate(
+            "ConverterCommands",
+            "FLImport was not started, because no Palm user folder is in use. Choose one "
+            "with the Browse... button beside \"Palm User Folder:\".")};
+    const QString installFolder = state.UserFolder + QStringLiteral("\\INSTALL");
+    if (!fileSystem.exists(installFolder, platform::ListMask::Directory))
+        return Failure{QCoreApplication::translate("ConverterCommands",
+                                                   "FLImport was not started, because the user folder has no "
+                                                   "INSTALL folder: %1 does not exist.")
+                           .arg(installFolder)};
     const ConverterCommand command = importCommand(state);
     const auto prepared = starter.prepare(command.program, command.arguments);
     if (!prepared)
         return cannotStart(state, kImportConverter, prepared.error());
+
+    // The install file may be a converted database still waiting for the handheld. The converter must not
+    // find it, yet it may go only once the converter that makes the next one has started: until then it
+    // waits aside, and comes back if the start fails.
     const QString stale = installFile(state);
+    std::optional<platform::AsideFile> aside;
     if (fileSystem.exists(stale, platform::ListMask::Normal)) {
-        const Status deleted = fileSystem.deleteFile(stale);
-        if (!deleted)
+        const auto setAside = fileSystem.setAside(stale);
+        if (!setAside)
             return Failure{QCoreApplication::translate("ConverterCommands",
                                                        "FLImport was not started, because the database of an "
                                                        "earlier import could not be removed.\n\n%1")
-                               .arg(deleted.error())};
+                               .arg(setAside.error())};
+        aside = *setAside;
     }
     const auto started = starter.start(*prepared);
-    if (!started)
-        return cannotStart(state, kImportConverter, started.error());
+    if (!started) {
+        QString failure = cannotStart(state, kImportConverter, started.error()).message;
+        if (aside) {
+            if (const Status back = platform::FileSystem::putBack(*aside); !back)
+                failure += QStringLiteral("\n\n") + back.error();
+        }
+        return Failure{failure};
+    }
+    if (aside)
+        platform::FileSystem::discardAside(*aside);
     return {};
 }
 
-Status runExport(const AppState& state, platform::ProgramStarter& starter) {
+Status runExport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
+    if (state.DatabaseName.isEmpty())
+        return Failure{QCoreApplication::translate(
+            "ConverterCommands", "FLExport was not started, because no database is chosen. Pick one in the "
+                                 "list beside \"From Database:\".")};
+    const QString backup = state.UserFolder + QStringLiteral("\\BACKUP\\");
+    for (const QString& half : {QStringLiteral("P.PDB"), QStringLiteral("E.PDB")}) {
+        const QString file = backup + state.DatabaseName + half;
+        if (!fileSystem.exists(file, platform::ListMask::Normal))
+            return Failure{QCoreApplication::translate("ConverterCommands",
+                                                       "FLExport was not started, because the database %1 is "
+                                                       "not in the user folder %2: %3 does not exist.")
+                               .arg(state.DatabaseName, state.UserFolder, file)};
+    }
     return start(state, starter, exportCommand(state), kExportConverter);
 }
 

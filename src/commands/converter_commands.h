@@ -25,10 +25,12 @@ ConverterCommand exportCommand(const AppState& state);
 // UserFolder\INSTALL\FAMLORIM.PDB, where the import converter writes the database it makes.
 QString installFile(const AppState& state);
 
-// Removes a database an earlier import left in the install folder, then starts FLImport. When FLImport
-// cannot be started the file stays; when it cannot be removed nothing starts, since the converter's fresh
-// database could not be told from the stale one.
+// Starts FLImport once the database an earlier import left in the install folder is out of its way. When
+// FLImport cannot be started that file is there as before; when it cannot be removed nothing starts, since
+// the converter's fresh database could not be told from the stale one. Nothing starts without a user
+// folder and its INSTALL folder.
 Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter);
-Status runExport(const AppState& state, platform::ProgramStarter& starter);
+// Starts FLExport on the chosen database, only when both its backup files are in the user folder.
+Status runExport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter);
 
 } // namespace fambridge

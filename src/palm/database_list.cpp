@@ -18,8 +18,10 @@ void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, Main
     mainForm.setBrowseIEnabled(false);
     mainForm.setBrowseEEnabled(false);
 
+    // The list of a folder that is gone would offer databases that are not there.
     if (!fileSystem.exists(state.UserFolder, ListMask::Directory)) {
         state.UserFolder = QLatin1String(kNoUserFolder);
+        mainForm.clearDBList();
         return;
     }
     const QString backup = state.UserFolder + kBackupFolder;

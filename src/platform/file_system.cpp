@@ -1,9 +1,11 @@
 #include "file_system.h"
 
+#include "platform/host_trust.h"
 #include "platform/wildcard.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -287,6 +289,8 @@ Result<QByteArray> FileSystem::readFile(const QString& dosPath, qint64 maxBytes)
     const auto host = toHost(dosPath);
     if (!host)
         return host.failure();
+    if (const Status trusted = HostTrust::checkLink(*host, dosPath); !trusted)
+        return trusted.failure();
     QFile file(*host);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{tr("%1 cannot be read: %2.").arg(dosPath, file.errorString())};
@@ -307,6 +311,13 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
         return Failure{tr("%1 cannot be written: a folder of that name is in the way.").arg(dosPath)};
     if (isReadOnlyFile(*host))
         return Failure{tr("%1 cannot be written: it is read-only.").arg(dosPath)};
+    // Windows refuses to replace a hidden or system file that is opened as an ordinary one; the mark
+    // would be lost with the file.
+    if (const auto marks = attributes(dosPath);
+        marks && (marks->testFlag(Attribute::Hidden) || marks->testFlag(Attribute::System)))
+        return Failure{tr("%1 cannot be written: it is marked hidden or system.").arg(dosPath)};
+    if (const Status trusted = HostTrust::checkLink(*host, dosPath); !trusted)
+        return trusted.failure();
     QSaveFile file(*host);
     // Unbuffered: commit() overlooks a failure of its own final flush, so a disk that fills up part-way
     // would leave a truncated file in place of the old one. Written directly, the shortfall shows here.
@@ -321,6 +332,48 @@ Status FileSystem::replaceFile(const QString& dosPath, const QByteArray& content
     if (!file.commit())
         return Failure{tr("%1 cannot be written: %2.").arg(dosPath, file.errorString())};
     return {};
+}
+
+Result<AsideFile> FileSystem::setAside(const QString& dosPath) {
+    const auto resolved = resolvePath(dosPath);
+    if (!resolved)
+        return resolved.failure();
+    if (!resolved->exists || resolved->kind != EntryKind::File)
+        return Failure{tr("%1 cannot be moved aside: it is no file.").arg(dosPath)};
+    if (isReadOnlyFile(resolved->host))
+        return Failure{tr("%1 cannot be deleted: it is read-only.").arg(dosPath)};
+    // A dot name is hidden, from the user's listings and from programs that collect every database of
+    // the folder, and it keeps no extension they look for.
+    const QString aside =
+        joinHost(QFileInfo(resolved->host).path(), QStringLiteral(".%1.fambridge-aside").arg(resolved->name));
+    const QByteArray from = QFile::encodeName(resolved->host);
+    const QByteArray to = QFile::encodeName(aside);
+    ::unlink(to.constData());
+    // A second name first, then the first one goes: stopped in between, both names hold the file. A file
+    // system without hard links gets a rename, which leaves one name or the other.
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) != 0) {
+            const int error = errno;
+            ::unlink(to.constData());
+            return Failure{tr("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(error))};
+        }
+    } else if (::rename(from.constData(), to.constData()) != 0) {
+        return Failure{tr("%1 cannot be deleted: %2.").arg(dosPath, describeErrno(errno))};
+    }
+    return AsideFile{resolved->host, aside};
+}
+
+Status FileSystem::putBack(const AsideFile& file) {
+    // Never over a file that appeared meanwhile: that one is newer.
+    if (::link(QFile::encodeName(file.aside).constData(), QFile::encodeName(file.original).constData()) != 0)
+        return Failure{tr("%1 could not be put back; it was kept as %2: %3.")
+                           .arg(file.original, file.aside, describeErrno(errno))};
+    ::unlink(QFile::encodeName(file.aside).constData());
+    return {};
+}
+
+void FileSystem::discardAside(const AsideFile& file) {
+    ::unlink(QFile::encodeName(file.aside).constData());
 }
 
 Status FileSystem::deleteFile(const QString& dosPath) {

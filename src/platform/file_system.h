@@ -38,6 +38,12 @@ struct FolderEntry {
     bool isFolder = false;
 };
 
+// A file set out of the way: its host path, and the one it waits under.
+struct AsideFile {
+    QString original;
+    QString aside;
+};
+
 // The Windows file system as the program sees it: DOS paths, names found without regard to letter case,
 // hidden and system files as Wine marks them, and listings that match wildcards the way Windows matches
 // them.
@@ -78,6 +84,11 @@ public:
     // content survives any failure on the way.
     Status replaceFile(const QString& dosPath, const QByteArray& content);
     Status deleteFile(const QString& dosPath);
+    // Takes a file out of the way without losing it: it goes under a hidden name of the program's own
+    // beside it, refused where deleting it would be. putBack undoes that; discardAside deletes it.
+    Result<AsideFile> setAside(const QString& dosPath);
+    static Status putBack(const AsideFile& file);
+    static void discardAside(const AsideFile& file);
 
     // While the returned scope lives each folder is read once; see FolderCache.
     FolderCache::Scope snapshotScope() { return FolderCache::Scope(m_cache); }

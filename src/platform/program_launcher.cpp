@@ -1,5 +1,6 @@
 #include "program_launcher.h"
 
+#include "host_trust.h"
 #include "windows_command_line.h"
 
 #include <QDir>
@@ -10,17 +11,42 @@
 #include <QStandardPaths>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fambridge::platform {
 
 namespace {
 
 const QString kStarterName = QStringLiteral("fambridge-start.exe");
+// A first start in a new prefix sets the prefix up, which takes wine some seconds.
+constexpr int kWindowsStartLimitMs = 60000;
 
 bool isExecutableFile(const QString& hostPath) {
     struct stat info {};
     return ::stat(QFile::encodeName(hostPath).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
            (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
+// The kernel runs a script through the interpreter its first line names. A script saved with Windows line
+// ends names one that ends in a carriage return, which does not exist; the start would fail only after the
+// install file was taken away, and with a message that names no file.
+QString missingInterpreter(const QString& hostPath) {
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray head = file.read(256);
+    if (!head.startsWith("#!"))
+        return QString();
+    qsizetype start = 2;
+    while (start < head.size() && (head[start] == ' ' || head[start] == '\t'))
+        ++start;
+    qsizetype end = start;
+    while (end < head.size() && head[end] != ' ' && head[end] != '\t' && head[end] != '\n')
+        ++end;
+    const QByteArray interpreter = head.mid(start, end - start);
+    if (::access(interpreter.constData(), X_OK) == 0)
+        return QString();
+    return QString::fromLocal8Bit(interpreter).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
 }
 
 // UTF-16 code units as four lower-case hexadecimal digits each: text that passes through wine's own
@@ -66,20 +92,42 @@ Result<PreparedProgram> ProgramLauncher::prepare(const QString& dosProgram, cons
         return hostFolder.failure();
     program.hostFolder = *hostFolder;
 
-    const auto found = m_fileSystem.list(parsed->toString(), ListMask::Normal);
-    const bool nativeFound = !found.empty();
-    const auto nativeHost = m_fileSystem.toHost(parsed->toString());
+    const QString path = parsed->toString();
+    const QString shownAs = tr("%1 in %2").arg(program.name, program.folder);
+    const bool nativeFound = m_fileSystem.exists(path, ListMask::Normal);
+    const bool windowsFound = !program.name.contains(QLatin1Char('.')) &&
+                              m_fileSystem.exists(path + QStringLiteral(".exe"), ListMask::Normal);
+    const auto nativeHost = m_fileSystem.toHost(path);
     if (nativeFound && nativeHost && isExecutableFile(*nativeHost)) {
+        if (::access(QFile::encodeName(*nativeHost).constData(), X_OK) != 0)
+            return Failure{tr("%1 cannot be run: you may not execute it.").arg(shownAs)};
+        if (const Status trusted = HostTrust::checkProgram(*nativeHost, shownAs); !trusted)
+            return trusted.failure();
+        if (const QString interpreter = missingInterpreter(*nativeHost); !interpreter.isEmpty())
+            return Failure{tr("%1 cannot be run: its first line names an interpreter that does not exist "
+                              "(%2)%3")
+                               .arg(shownAs, interpreter,
+                                    interpreter.endsWith(QStringLiteral("\\r"))
+                                        ? tr(": was it saved with Windows line ends?")
+                                        : QStringLiteral("."))};
         program.hostProgram = *nativeHost;
         program.hostArguments = arguments;
         return program;
     }
-    if (program.name.contains(QLatin1Char('.')) ||
-        !m_fileSystem.exists(parsed->toString() + QStringLiteral(".exe"), ListMask::Normal)) {
+    if (!windowsFound) {
         if (nativeFound)
-            return Failure{tr("%1 in %2 is not an executable program.").arg(program.name, program.folder)};
+            return Failure{tr("%1 is not an executable program.").arg(shownAs)};
+        if (m_fileSystem.exists(path, ListMask::Directory))
+            return Failure{tr("%1 is a folder, not a program.").arg(shownAs)};
         return Failure{tr("%1 was not found in %2.").arg(program.name, program.folder)};
     }
+    const auto windowsHost = m_fileSystem.toHost(path + QStringLiteral(".exe"));
+    if (!windowsHost)
+        return windowsHost.failure();
+    if (const Status trusted =
+            HostTrust::checkProgram(*windowsHost, tr("%1.exe in %2").arg(program.name, program.folder));
+        !trusted)
+        return trusted.failure();
 
     program.hostProgram = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (program.hostProgram.isEmpty())
@@ -96,6 +144,7 @@ Result<PreparedProgram> ProgramLauncher::prepare(const QString& dosProgram, cons
     if (!commandLine)
         return commandLine.failure();
     program.hostArguments = {starter, hexUnits(*commandLine), hexUnits(program.folder)};
+    program.windows = true;
     return program;
 }
 
@@ -109,10 +158,31 @@ Result<qint64> ProgramLauncher::start(const PreparedProgram& program) {
     environment.insert(QStringLiteral("FAMBRIDGE_PREFIX"), m_fileSystem.driveMap().prefix());
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
-    qint64 pid = 0;
-    if (!process.startDetached(&pid))
-        return Failure{tr("%1 in %2 could not be started: %3.")
-                           .arg(program.name, program.folder, process.errorString())};
+    const auto failed = [&program](const QString& reason) {
+        return Failure{tr("%1 in %2 could not be started: %3").arg(program.name, program.folder, reason)};
+    };
+    if (!program.windows) {
+        // A native program that cannot run fails here, in exec, and the caller learns of it.
+        qint64 pid = 0;
+        if (!process.startDetached(&pid))
+            return failed(process.errorString() + QLatin1Char('.'));
+        return pid;
+    }
+    // The Windows starter ends as soon as Windows created the converter's process, or failed to: only its
+    // exit status tells whether the converter runs. The converter itself goes on alone.
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start();
+    if (!process.waitForStarted(kWindowsStartLimitMs))
+        return failed(process.errorString() + QLatin1Char('.'));
+    const qint64 pid = process.processId();
+    if (!process.waitForFinished(kWindowsStartLimitMs)) {
+        process.kill();
+        process.waitForFinished();
+        return failed(tr("wine did not start it within %1 seconds.").arg(kWindowsStartLimitMs / 1000));
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return failed(
+            tr("wine reported: %1").arg(QString::fromLocal8Bit(process.readAll()).trimmed().right(500)));
     return pid;
 }
 

@@ -17,6 +17,7 @@ struct PreparedProgram {
     QString hostProgram;
     QStringList hostArguments;
     QString hostFolder;
+    bool windows = false; // started through wine and the Windows starter
 };
 
 // What starts the converters, in two steps: a program found and checked, then started. The windows are

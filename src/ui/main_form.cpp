@@ -241,7 +241,7 @@ void MainForm::Import_Click(qint16) {
 }
 
 void MainForm::Export_Click(qint16) {
-    const Status started = runExport(m_state, m_starter);
+    const Status started = runExport(m_state, m_fileSystem, m_starter);
     if (!started)
         MessageBox::warning(this, started.error());
 }

@@ -1,17 +1,22 @@
 #include "commands/converter_commands.h"
 #include "qt_printers.h"
 #include "recording_starter.h"
+#include "startup/settings_file.h"
 #include "temp_drives.h"
+#include "unprivileged.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace fambridge {
 namespace {
 
 // An application folder C:\Conv and a user folder C:\PALM\User1 whose INSTALL folder holds the database an
-// earlier import left, found in any letter case.
+// earlier import left, found in any letter case, and whose BACKUP holds the database Family.
 class ConverterCommandsTest : public ::testing::Test {
 protected:
     ConverterCommandsTest() {
@@ -20,7 +25,14 @@ protected:
         state.ImportFile = "D:\\Gen\\tree.ged";
         state.ExportFile = "D:\\Out\\family.ged";
         state.DatabaseName = "Family";
+        drives.makeFolder('C', "Conv");
+        drives.makeFile('C', "PALM/User1/BACKUP/FamilyP.PDB");
+        drives.makeFile('C', "PALM/User1/BACKUP/familye.pdb");
         waiting = drives.makeFile('C', "PALM/User1/Install/famlorim.pdb", "waiting");
+    }
+    // What the INSTALL folder holds, hidden names included.
+    QStringList installFolder() {
+        return QDir(drives.host('C', "PALM/User1/Install")).entryList(QDir::Files | QDir::Hidden);
     }
 
     testing::TempDrives drives;
@@ -30,43 +42,156 @@ protected:
 };
 
 TEST_F(ConverterCommandsTest, EachConverterGetsItsFieldsAsTheyStandAndOnlyImportRemovesTheInstallFile) {
-    ASSERT_TRUE(runExport(state, starter).ok());
+    ASSERT_TRUE(runExport(state, drives.fileSystem(), starter).ok());
     EXPECT_TRUE(QFile::exists(waiting));
     ASSERT_TRUE(runImport(state, drives.fileSystem(), starter).ok());
-    EXPECT_FALSE(QFile::exists(waiting));
+    EXPECT_EQ(installFolder(), QStringList());
     ASSERT_EQ(starter.started.size(), 2u);
     EXPECT_EQ(starter.started[0], QStringList({"C:\\Conv\\FLExport", "C:\\PALM\\User1\\BACKUP",
                                                "D:\\Out\\family.ged", "Family"}));
     EXPECT_EQ(starter.started[1], QStringList({"C:\\Conv\\FLImport", "C:\\PALM\\User1\\INSTALL",
                                                "D:\\Gen\\tree.ged", "C:\\Conv"}));
-    EXPECT_EQ(importCommand(state).program, "C:\\Conv\\FLImport");
     EXPECT_EQ(installFile(state), "C:\\PALM\\User1\\INSTALL\\FAMLORIM.PDB");
 }
 
 // The install file may be a converted database still waiting for the handheld: it goes only for an import
-// converter that starts. Windows will not delete a read-only file, whoever asks; the import stops there.
-TEST_F(ConverterCommandsTest, ImportThatCannotStartOrCannotRemoveTheOldFileKeepsItAndSaysWhy) {
+// converter that starts, and nothing starts on what is not there. Windows will not delete a read-only
+// file, whoever asks; the import stops there.
+TEST_F(ConverterCommandsTest, CommandThatCannotStartStartsNothingKeepsTheInstallFileAndSaysWhy) {
     struct Case {
         const char* name;
-        bool failPrepare;
-        bool readOnly;
+        bool import;
+        std::function<void()> arrange;
         const char* reason;
     };
     const Case cases[] = {
-        {"converter not found", true, false,
+        {"converter not found", true, [&] { starter.failPrepare = "not found"; },
          "FLImport could not be started from the application folder C:\\Conv"},
-        {"install file read-only", false, true, "C:\\PALM\\User1\\INSTALL\\FAMLORIM.PDB cannot be deleted"},
+        {"converter fails to start", true, [&] { starter.failStart = "no such interpreter"; },
+         "no such interpreter"},
+        {"install file read-only", true, [&] { QFile::setPermissions(waiting, QFile::ReadOwner); },
+         "C:\\PALM\\User1\\INSTALL\\FAMLORIM.PDB cannot be deleted"},
+        {"no user folder", true, [&] { state.UserFolder = "C:"; }, "no Palm user folder is in use"},
+        {"no INSTALL folder", true, [&] { state.UserFolder = "C:\\PALM"; },
+         "C:\\PALM\\INSTALL does not exist"},
+        {"no database chosen", false, [&] { state.DatabaseName.clear(); }, "no database is chosen"},
+        {"database not in the user folder", false, [&] { state.DatabaseName = "Garden"; },
+         "C:\\PALM\\User1\\BACKUP\\GardenP.PDB does not exist"},
+        {"half a database", false, [&] { QFile::remove(drives.host('C', "PALM/User1/BACKUP/familye.pdb")); },
+         "C:\\PALM\\User1\\BACKUP\\FamilyE.PDB does not exist"},
     };
+    drives.makeFolder('C', "PALM/BACKUP");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        starter.failPrepare = c.failPrepare ? std::optional<QString>("not found") : std::nullopt;
-        QFile::setPermissions(waiting, c.readOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
-        const Status started = runImport(state, drives.fileSystem(), starter);
+        c.arrange();
+        const Status started = c.import ? runImport(state, drives.fileSystem(), starter)
+                                        : runExport(state, drives.fileSystem(), starter);
         ASSERT_FALSE(started.ok());
         EXPECT_TRUE(started.error().contains(c.reason)) << started.error().toStdString();
+        EXPECT_EQ(installFolder(), QStringList({"famlorim.pdb"}));
         EXPECT_EQ(drives.readHostFile(waiting), "waiting");
         EXPECT_TRUE(starter.started.empty());
+        starter.failPrepare = starter.failStart = std::nullopt;
+        state.UserFolder = "C:\\PALM\\User1";
+        state.DatabaseName = "Family";
     }
+}
+
+// The real launcher: whatever makes a native converter fail, found before the start or by exec itself,
+// the database waiting for the handheld stays byte for byte and nothing is left beside it.
+TEST_F(ConverterCommandsTest, ConverterThatCannotRunLeavesTheInstallFileByteForByte) {
+    QFile self("/proc/self/exe");
+    ASSERT_TRUE(self.open(QIODevice::ReadOnly));
+    QByteArray otherMachine = self.read(64);
+    otherMachine[18] = char(0xB7); // e_machine: AArch64 on this x86-64 host, or the other way round
+    if (QSysInfo::currentCpuArchitecture() == "arm64")
+        otherMachine[18] = char(0x3E);
+    otherMachine[19] = 0;
+    const struct {
+        const char* name;
+        QByteArray content; // empty for a folder
+        QFile::Permissions permissions;
+        const char* reason;
+    } cases[] = {
+        {"Windows line ends", "#!/bin/sh\r\nexit 0\r\n",
+         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
+         "its first line names an interpreter that does not exist (/bin/sh\\r): was it saved with Windows "
+         "line ends?"},
+        {"no #!", "exit 0\n", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner, "could not be started"},
+        {"missing interpreter", "#!/no/such/shell\n", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
+         "interpreter that does not exist (/no/such/shell)."},
+        {"another architecture", otherMachine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
+         "could not be started"},
+        {"a folder", {}, {}, "FLImport in C:\\Conv is a folder, not a program."},
+        {"not executable", "#!/bin/sh\n", QFile::ReadOwner | QFile::WriteOwner,
+         "FLImport in C:\\Conv is not an executable program."},
+    };
+    platform::ProgramLauncher launcher(drives.fileSystem());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString converter = drives.host('C', "Conv/FLImport");
+        QFile::remove(converter);
+        QDir().rmdir(converter);
+        if (c.content.isEmpty()) {
+            drives.makeFolder('C', "Conv/FLImport");
+        } else {
+            drives.makeFile('C', "Conv/FLImport", c.content);
+            QFile::setPermissions(converter, c.permissions);
+        }
+        const Status started = runImport(state, drives.fileSystem(), launcher);
+        ASSERT_FALSE(started.ok());
+        EXPECT_TRUE(started.error().contains(c.reason)) << started.error().toStdString();
+        EXPECT_EQ(installFolder(), QStringList({"famlorim.pdb"}));
+        EXPECT_EQ(drives.readHostFile(waiting), "waiting");
+    }
+}
+
+// What another user could have planted is not trusted, root included: a converter of theirs, even in a
+// sticky folder; one of ours where they may replace it; a settings file that is their symbolic link.
+// Files of another user can be made only by root; an execute bit for the owner alone stops only others.
+TEST(PlantedFiles, AreNeitherRunNorReadNorWrittenThrough) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make files that belong to another user";
+    testing::TempDrives drives;
+    const uid_t daemonUser = 1;
+    const QString sticky = drives.makeFolder('C', "Sticky");
+    const QString shared = drives.makeFolder('C', "Shared");
+    ASSERT_EQ(::chmod(QFile::encodeName(sticky).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+    for (const QString& folder : {QString("Sticky"), QString("Shared"), QString("Own")}) {
+        const QString program = drives.makeFile('C', folder + "/FLImport", "#!/bin/sh\n");
+        QFile::setPermissions(program,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+        if (folder == "Sticky")
+            ASSERT_EQ(::chown(QFile::encodeName(program).constData(), daemonUser, daemonUser), 0);
+        if (folder == "Own")
+            QFile::setPermissions(program, QFile::permissions(program) | QFile::WriteOther);
+    }
+    const QString target = drives.makeFile('C', "Own/target.txt", "kept");
+    const QString link = drives.host('C', "Sticky/Famlore.ini");
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), daemonUser, daemonUser), 0);
+
+    platform::ProgramLauncher launcher(drives.fileSystem());
+    const auto refusal = [&](const QString& program) {
+        const auto prepared = launcher.prepare(program, {});
+        return prepared ? QString("prepared") : prepared.error();
+    };
+    EXPECT_EQ(refusal("C:\\Sticky\\FLImport"),
+              "FLImport in C:\\Sticky belongs to daemon, not to you: another "
+              "user could have put it there, so it is not started.");
+    EXPECT_EQ(
+        refusal("C:\\Shared\\FLImport"),
+        "FLImport in C:\\Shared lies in a folder where other users may replace it, so it is not started.");
+    EXPECT_EQ(refusal("C:\\Own\\FLImport"), "FLImport in C:\\Own may be changed by other users, so it is not "
+                                            "started.");
+    EXPECT_FALSE(readSettingsFile(drives.fileSystem(), "C:\\Sticky\\Famlore.ini"));
+    AppState state;
+    state.IniPath = "C:\\Sticky\\Famlore.ini";
+    const Status written = writeSettingsFile(drives.fileSystem(), state);
+    EXPECT_EQ(written.error(), "C:\\Sticky\\Famlore.ini is a symbolic link that belongs to daemon, not to "
+                               "you: it is neither read nor written through.");
+    EXPECT_EQ(drives.readHostFile(target), "kept");
 }
 
 } // namespace
