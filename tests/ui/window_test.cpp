@@ -224,10 +224,12 @@ TEST_F(WindowTest, UserFolderDialogShowsVisibleFoldersAndOkTakesTheOneShownAfres
     EXPECT_FALSE(form().BrowseI(1)->isEnabled());
 }
 
-// Cancel leaves the user folder alone but not the place the dialog was moved to.
+// Cancel leaves the user folder alone but not the place the dialog was moved to. A drive shows its
+// letter, and its label only where it has one.
 TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesTheUserFolder) {
     makeDatabase('C', "PALM/User1/BACKUP", "Family");
     makeDatabase('D', "Palm/Owner/Backup", "Smith");
+    drives.makeFile('D', ".windows-label", "FAMILY\n");
     start();
     ASSERT_FALSE(program->backupDialog().isBuilt()) << "start-up must not build a dialog nobody opened";
     QStringList shown;
@@ -253,6 +255,7 @@ TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesThe
         EXPECT_EQ(state().DriveSpec, "D:");
     }
     EXPECT_EQ(shown, QStringList({"C:\\PALM\\User1", "D:\\Palm\\Owner"}));
+    EXPECT_EQ(entries(dialog().BackupDrive->model()), QStringList({"c:", "d: [FAMILY]"}));
     EXPECT_EQ(state().UserFolder, "D:\\Palm\\Owner");
     EXPECT_EQ(form().Backup(2)->text(), "D:\\Palm\\Owner");
     EXPECT_EQ(databases(), QStringList({"Smith"}));
