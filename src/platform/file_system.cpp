@@ -255,6 +255,17 @@ Result<Attributes> FileSystem::attributes(const QString& dosPath) {
     return attributes;
 }
 
+QString FileSystem::volumeLabel(QChar drive) const {
+    const auto root = m_driveMap.hostRoot(drive);
+    if (!root)
+        return {};
+    // Where Wine keeps the label of a drive that is a host folder.
+    QFile file(joinHost(*root, QStringLiteral(".windows-label")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(file.read(255)).trimmed();
+}
+
 bool FileSystem::isWritableFolder(const QString& dosFolder) {
     const auto resolved = resolvePath(dosFolder);
     return resolved && resolved->exists && resolved->kind == EntryKind::Folder &&

@@ -73,6 +73,8 @@ public:
     // Windows' attributes, as Wine gives them: read-only when nobody may write, hidden for a dot file,
     // hidden and system as marked. A path that ends in a separator must name a folder.
     Result<Attributes> attributes(const QString& dosPath);
+    // A drive's volume label; empty when it has none.
+    QString volumeLabel(QChar drive) const;
     // Whether this process may create files in an existing folder.
     bool isWritableFolder(const QString& dosFolder);
     // The visible folders and ordinary files of a folder, for a folder browser that must say why it

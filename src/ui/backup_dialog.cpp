@@ -104,8 +104,9 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
 
 DriveList::DriveList(platform::FileSystem& fileSystem, QWidget* parent) : QComboBox(parent) {
     for (const QChar letter : fileSystem.driveMap().drives()) {
-        const QString root = fileSystem.driveMap().hostRoot(letter).value_or(QString());
-        addItem(QStringLiteral("%1: [%2]").arg(letter.toLower()).arg(root), QString(letter));
+        const QString drive = QString(letter.toLower()) + QLatin1Char(':');
+        const QString label = fileSystem.volumeLabel(letter);
+        addItem(label.isEmpty() ? drive : QStringLiteral("%1 [%2]").arg(drive, label), QString(letter));
     }
     setCurrentIndex(-1);
     connect(this, &QComboBox::currentIndexChanged, this, [this] { emit driveChanged(); });

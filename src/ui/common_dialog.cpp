@@ -1,13 +1,13 @@
 #include "ui/common_dialog.h"
 
-#include "ui/messages.h"
+#include "ui/ged_file_dialog.h"
 
 namespace fambridge {
 
 CommonDialog::CommonDialog(platform::FileSystem& fileSystem, QWidget* owner)
-    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<QtFileDialogRunner>(fileSystem)) {}
+    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<GedFileDialogRunner>(fileSystem)) {}
 
-QStringList CommonDialog::qtNameFilters(const QString& filter) {
+QStringList CommonDialog::nameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -34,7 +34,7 @@ void CommonDialog::show(bool save) {
     FileDialogRequest request;
     request.save = save;
     request.title = DialogTitle;
-    request.nameFilters = qtNameFilters(Filter);
+    request.nameFilters = nameFilters(Filter);
     request.defaultSuffix = DefaultExt;
     request.flags = Flags;
 
@@ -51,23 +51,11 @@ void CommonDialog::show(bool save) {
                 folder = preset->parent().toString();
         }
     }
-    if (!folder.isEmpty() && isFolder(folder)) {
-        if (const auto host = m_fileSystem.toHost(folder))
-            request.folder = *host;
-    }
+    if (!folder.isEmpty() && isFolder(folder))
+        request.folder = folder;
 
-    const auto chosen = m_runner->run(request, m_owner);
-    if (!chosen)
-        return;
-    const auto dosPath = m_fileSystem.toDos(*chosen);
-    if (!dosPath) {
-        MessageBox::warning(m_owner,
-                            tr("%1 cannot be used, because FamBridge and the converters reach files only "
-                               "through drive letters.\n\n%2")
-                                .arg(*chosen, dosPath.error()));
-        return;
-    }
-    FileName = *dosPath;
+    if (const auto chosen = m_runner->run(request, m_owner))
+        FileName = *chosen;
 }
 
 } // namespace fambridge

@@ -3,22 +3,17 @@
 #include "platform/file_system.h"
 #include "ui/file_dialog_runner.h"
 
-#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 
 class QWidget;
 
 namespace fambridge {
 
-// The main window's common open/save dialog for GED files. It speaks DOS paths to its callers and shows
-// host folders to the user, converting through the drive map both ways.
+// The main window's common open/save dialog for GED files, in DOS paths to its callers and to the user.
 class CommonDialog {
-    Q_DECLARE_TR_FUNCTIONS(CommonDialog)
-
 public:
     CommonDialog(platform::FileSystem& fileSystem, QWidget* owner);
 
@@ -35,8 +30,8 @@ public:
 
     void setRunner(std::unique_ptr<FileDialogRunner> runner) { m_runner = std::move(runner); }
 
-    // "A|a|B|b" as the name filters Qt shows: "A (a)", "B (b)"; "*.*" means every file.
-    static QStringList qtNameFilters(const QString& filter);
+    // "A|a|B|b" as the dialog lists the types of file: "A (a)", "B (b)"; "*.*" means every file.
+    static QStringList nameFilters(const QString& filter);
 
 private:
     void show(bool save);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/file_system.h"
-
 #include <QFlags>
 #include <QString>
 #include <QStringList>
@@ -22,11 +20,11 @@ enum class DialogFlag {
 Q_DECLARE_FLAGS(DialogFlags, DialogFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(DialogFlags)
 
-// What one showing of the file dialog asks for, in host terms.
+// What one showing of the file dialog asks for.
 struct FileDialogRequest {
     bool save = false;
     QString title;
-    QString folder;   // host folder to open in; empty for the current folder
+    QString folder;   // DOS folder to open in; empty for the current folder
     QString fileName; // name to preset in the dialog; empty for none
     QStringList nameFilters;
     QString defaultSuffix;
@@ -37,18 +35,8 @@ struct FileDialogRequest {
 class FileDialogRunner {
 public:
     virtual ~FileDialogRunner() = default;
-    // The host path the user chose, or nothing when the dialog was cancelled.
+    // The DOS path the user chose, or nothing when the dialog was cancelled.
     virtual std::optional<QString> run(const FileDialogRequest& request, QWidget* owner) = 0;
-};
-
-// Qt's own widget-based file dialog, the same on every platform, so that the flags behave alike.
-class QtFileDialogRunner : public FileDialogRunner {
-public:
-    explicit QtFileDialogRunner(platform::FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
-    std::optional<QString> run(const FileDialogRequest& request, QWidget* owner) override;
-
-private:
-    platform::FileSystem& m_fileSystem;
 };
 
 } // namespace fambridge

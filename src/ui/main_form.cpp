@@ -180,6 +180,16 @@ void MainForm::setToFilename(const QString& text) {
 }
 void MainForm::setUserFolderLabel(const QString& text) {
     setValueLabel(Backup(2), text);
+    // A first start that found no user folder shows only "C:" and greyed buttons; the row says, without a
+    // box in the way, what to do next.
+    const QString hint = text == QLatin1String(kNoUserFolder)
+                             ? tr("No Palm user folder was found. Choose yours with the Browse... button on "
+                                  "this row.")
+                             : QString();
+    if (!hint.isEmpty())
+        Backup(2)->setToolTip(hint);
+    Backup(2)->setAccessibleDescription(hint);
+    BrowseS(2)->setToolTip(hint);
 }
 void MainForm::clearDBList() {
     DBList->clear();

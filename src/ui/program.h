@@ -36,6 +36,10 @@ private:
     DeferredBackupDialog m_backupDialog;
 };
 
+// --help and --version answer on the terminal and end the program, as packagers' tools and users expect;
+// every other argument is ignored. Nothing when the program is to start.
+std::optional<int> answerCommandLine(int argc, char* argv[]);
+
 // Sets up the drive map, runs start-up, shows the main window and runs the program until it ends.
 // Returns the process's exit code.
 int Main();

@@ -1,9 +1,6 @@
 #include "ui/typed_file_name.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <optional>
+#include <QStringList>
 
 namespace fambridge {
 
@@ -31,13 +28,12 @@ bool isFolder(platform::FileSystem& fileSystem, const platform::DosPath& path) {
 // The current folders a typed relative path starts from. The dialog's folder is its drive's current
 // folder, as on Windows, where the dialog changes the current folder while the user browses; any other
 // drive keeps the current folder the program's own paths use.
-platform::CurrentFolders dialogFolders(platform::FileSystem& fileSystem,
-                                       const std::optional<platform::DosPath>& here) {
+platform::CurrentFolders dialogFolders(platform::FileSystem& fileSystem, const platform::DosPath& here) {
     platform::CurrentFolders folders;
-    folders.currentDrive = [here] { return here ? here->drive : QLatin1Char('C'); };
+    folders.currentDrive = [here] { return here.drive; };
     folders.folderOf = [&fileSystem, here](QChar drive) {
-        if (here && drive == here->drive)
-            return *here;
+        if (drive == here.drive)
+            return here;
         if (const auto own = fileSystem.parse(QString(drive) + QLatin1Char(':')))
             return *own;
         platform::DosPath root;
@@ -47,12 +43,27 @@ platform::CurrentFolders dialogFolders(platform::FileSystem& fileSystem,
     return folders;
 }
 
+// The path with each name that exists spelled as on disk, as the look-up found it: the host path it
+// stands for ends in one name for each of its components.
+Result<platform::DosPath> spelledOnDisk(platform::FileSystem& fileSystem, platform::DosPath path) {
+    const auto host = fileSystem.toHost(path.toString());
+    if (!host)
+        return host.failure();
+    const QStringList names = host->split(QLatin1Char('/'));
+    path.components = names.mid(names.size() - path.components.size());
+    return path;
+}
+
 } // namespace
 
 TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
-                                    const QString& hostFolder, const QString& typed) {
+                                    const platform::DosPath& folder, const QString& typed) {
     const auto refuse = [](const QString& message) { return TypedFileChoice{Action::Refuse, {}, message}; };
-    const auto take = [](const QString& hostPath) { return TypedFileChoice{Action::Take, hostPath, {}}; };
+    // The other actions name a path as the look-up found it.
+    const auto choose = [&](Action action, const platform::DosPath& path, const QString& text = {}) {
+        const auto spelled = spelledOnDisk(fileSystem, path);
+        return spelled ? TypedFileChoice{action, spelled->toString(), text} : refuse(spelled.error());
+    };
 
     // A name in quotes is taken as it stands: Windows adds no default extension to it.
     QString text = typed;
@@ -63,74 +74,61 @@ TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const File
     if (text.isEmpty())
         return refuse(tr("%1\nThe file name is not valid.").arg(typed));
 
-    std::optional<platform::DosPath> here;
-    if (const auto dosFolder = fileSystem.toDos(hostFolder)) {
-        if (const auto parsed = fileSystem.parse(*dosFolder))
-            here = *parsed;
-    }
-    const bool namesItsDrive = text.size() >= 2 && text[1] == QLatin1Char(':');
-    if (!here && !namesItsDrive) {
-        // The user browsed out of every drive: the host path goes back to be refused with its own message.
-        return take(QDir::cleanPath(QDir(hostFolder).filePath(text)));
-    }
-    const auto path = platform::parseDosPath(text, dialogFolders(fileSystem, here));
+    const auto path = platform::parseDosPath(text, dialogFolders(fileSystem, folder));
     if (!path)
         return refuse(path.error());
 
     // A folder or a drive is opened in the dialog, as Windows' dialog does when one is typed.
-    if (isFolder(fileSystem, *path)) {
-        const auto host = fileSystem.toHost(path->toString());
-        return host ? TypedFileChoice{Action::ShowFolder, *host, {}} : refuse(host.error());
-    }
-    const platform::DosPath folder = path->parent();
-    if (path->isRoot() || path->trailingSeparator || !isFolder(fileSystem, folder)) {
+    if (isFolder(fileSystem, *path))
+        return choose(Action::ShowFolder, *path);
+    const platform::DosPath parent = path->parent();
+    if (path->isRoot() || path->trailingSeparator || !isFolder(fileSystem, parent)) {
         return refuse(tr("%1\nPath does not exist.\nCheck the path and try again.")
-                          .arg(path->trailingSeparator ? path->toString() : folder.toString()));
+                          .arg(path->trailingSeparator ? path->toString() : parent.toString()));
     }
 
     const QString& name = path->components.back();
-    if (platform::hasWildcard(name)) {
-        const auto host = fileSystem.toHost(folder.toString());
-        return host ? TypedFileChoice{Action::FilterFolder, *host, name} : refuse(host.error());
-    }
+    if (platform::hasWildcard(name))
+        return choose(Action::FilterFolder, parent, name);
     if (!platform::isWindowsName(name))
         return refuse(tr("%1\nThe file name is not valid.").arg(name));
 
     platform::DosPath file = *path;
     if (!quoted && !hasExtension(text) && !request.defaultSuffix.isEmpty()) {
-        file = folder.child(name + QLatin1Char('.') + request.defaultSuffix);
+        file = parent.child(name + QLatin1Char('.') + request.defaultSuffix);
         // Windows' open dialog takes the name as typed when only that one is there.
         if (!request.save && !fileSystem.attributes(file.toString()) &&
             fileSystem.attributes(path->toString()))
             file = *path;
     }
     const auto attributes = fileSystem.attributes(file.toString());
-    const auto host = fileSystem.toHost(file.toString());
-    if (!host)
-        return refuse(host.error());
     if (attributes && attributes->testFlag(platform::Attribute::Directory))
-        return TypedFileChoice{Action::ShowFolder, *host, {}};
-    const QString spelled = QFileInfo(*host).fileName();
+        return choose(Action::ShowFolder, file);
+    const auto spelled = spelledOnDisk(fileSystem, file);
+    if (!spelled)
+        return refuse(spelled.error());
+    const QString& spelledName = spelled->components.back();
+    const TypedFileChoice take{Action::Take, spelled->toString(), {}};
 
     if (!request.save) {
         if (!attributes && request.flags.testFlag(DialogFlag::FileMustExist))
-            return refuse(tr("%1\nFile not found.\nCheck the file name and try again.").arg(spelled));
-        return take(*host);
+            return refuse(tr("%1\nFile not found.\nCheck the file name and try again.").arg(spelledName));
+        return take;
     }
 
     QString problem;
     if (request.flags.testFlag(DialogFlag::NoReadOnlyReturn)) {
         if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
             problem = tr("This file is set to read-only.");
-        else if (!attributes && !fileSystem.isWritableFolder(folder.toString()))
+        else if (!attributes && !fileSystem.isWritableFolder(parent.toString()))
             problem = tr("This folder cannot be written to.");
     }
     if (!problem.isEmpty())
-        return refuse(tr("%1\n%2\nTry again with a different file name.").arg(spelled, problem));
+        return refuse(tr("%1\n%2\nTry again with a different file name.").arg(spelledName, problem));
     if (attributes && request.flags.testFlag(DialogFlag::OverwritePrompt))
-        return TypedFileChoice{Action::AskToReplace, *host,
-                               tr("%1 already exists.\nDo you want to replace it?").arg(spelled)};
-    return take(*host);
+        return TypedFileChoice{Action::AskToReplace, take.path,
+                               tr("%1 already exists.\nDo you want to replace it?").arg(spelledName)};
+    return take;
 }
 
 } // namespace fambridge

@@ -11,14 +11,14 @@ namespace fambridge {
 // What Open or Save does with the text in the file dialog's name field.
 struct TypedFileChoice {
     enum class Action {
-        Take,         // the dialog closes, choosing hostPath
-        AskToReplace, // the question `text` is asked; Yes takes hostPath, No leaves the dialog open
+        Take,         // the dialog closes, choosing path
+        AskToReplace, // the question `text` is asked; Yes takes path, No leaves the dialog open
         Refuse,       // the message `text` is shown and the dialog stays open
-        ShowFolder,   // the dialog shows the folder hostPath, its name field emptied
-        FilterFolder, // the dialog shows the folder hostPath, listing only the names matching `text`
+        ShowFolder,   // the dialog shows the folder path, its name field emptied
+        FilterFolder, // the dialog shows the folder path, listing only the names matching `text`
     };
     Action action = Action::Refuse;
-    QString hostPath;
+    QString path; // a DOS path, each name that exists spelled as on disk
     QString text;
 };
 
@@ -31,7 +31,7 @@ class TypedFileName {
 
 public:
     static TypedFileChoice read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
-                                const QString& hostFolder, const QString& typed);
+                                const platform::DosPath& folder, const QString& typed);
 };
 
 } // namespace fambridge

@@ -1,15 +1,12 @@
+#include "ui/ged_file_dialog.h"
 #include "ui/typed_file_name.h"
 #include "unprivileged.h"
 #include "window_fixture.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
-#include <QStyledItemDelegate>
-#include <QTimer>
+#include <QListWidget>
+#include <QToolButton>
 
 namespace fambridge {
 namespace {
@@ -29,21 +26,26 @@ protected:
         start();
     }
 
-    // What Open or Save does with the typed text, its host path told as a DOS path.
-    QString read(bool save, const QString& typed) {
+    // The main window's request to open or save.
+    static FileDialogRequest request(bool save, const QString& folder = {}) {
         FileDialogRequest request;
         request.save = save;
+        request.folder = folder;
+        request.nameFilters = {"GED Files (*.ged)", "All Files (*)"};
         request.defaultSuffix = "GED";
         request.flags = save ? DialogFlags{DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly,
                                            DialogFlag::OverwritePrompt}
                              : DialogFlags{DialogFlag::FileMustExist, DialogFlag::HideReadOnly};
-        const TypedFileChoice choice =
-            TypedFileName::read(drives.fileSystem(), request, drives.host('D', "Gen"), typed);
+        return request;
+    }
+
+    // What Open or Save does with the text typed while the dialog shows D:\Gen.
+    QString read(bool save, const QString& typed) {
+        const TypedFileChoice choice = TypedFileName::read(drives.fileSystem(), request(save),
+                                                           *drives.fileSystem().parse("D:\\Gen"), typed);
         static const char* const kActions[] = {"take", "ask", "refuse", "show", "filter"};
-        const auto dos = drives.fileSystem().toDos(choice.hostPath);
-        const QString path = choice.hostPath.isEmpty() ? QString() : dos ? *dos : choice.hostPath;
         return QStringLiteral("%1 %2 %3")
-            .arg(kActions[int(choice.action)], path, choice.text.split('\n').join('|'))
+            .arg(kActions[int(choice.action)], choice.path, choice.text.split('\n').join('|'))
             .trimmed();
     }
 };
@@ -93,74 +95,39 @@ TEST_F(TypedNameTest, SaveIntoAFolderThatCannotBeWrittenIsRefused) {
                   "refuse  new.GED|This folder cannot be written to.|Try again with a different file name."));
 }
 
-// Plays the user at Qt's real file dialog while `show` runs: once it is up, `step` acts on it. Whether the
-// step ran; a dialog that never comes fails instead of leaving the test waiting.
-bool playUser(const std::function<void(QFileDialog*)>& step, const std::function<void()>& show) {
-    bool ran = false;
-    const QDeadlineTimer deadline(10000);
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (deadline.hasExpired()) {
-            while (QWidget* open = QApplication::activeModalWidget())
-                open->close();
-        } else if (dialog && !ran) {
-            ran = true;
-            QTimer::singleShot(0, dialog, [&step, dialog] { step(dialog); });
-        }
-    });
-    timer.start(20);
-    show();
-    return ran;
-}
-
-void typeName(QFileDialog* dialog, const QString& name) {
-    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(edit, nullptr);
-    QApplication::setActiveWindow(dialog);
-    edit->setFocus();
-    edit->setText(name);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-// Calls a delegate's protected initStyleOption, which gives an entry the text it is painted with.
-struct PaintedText : QStyledItemDelegate {
-    static QString of(QAbstractItemView* view, const QModelIndex& index) {
-        QStyleOptionViewItem option;
-        const auto initStyleOption = &PaintedText::initStyleOption;
-        (static_cast<QStyledItemDelegate*>(view->itemDelegate())->*initStyleOption)(&option, index);
-        return option.text;
-    }
-};
-
-// Qt's real dialog: the drives by their letters, the GED filter without regard to case, and a typed name
-// checked as above, the question answered through the program's messages.
-TEST_F(TypedNameTest, RealDialogListsByDriveLetterAndTakesATypedNameAfterTheQuestion) {
+// The dialog shows DOS paths and drives only, never climbs above a drive's root, lists the type of file
+// chosen without regard to letter case, and puts a typed name through the reader above, asking its
+// question through the program's messages.
+TEST_F(TypedNameTest, DialogShowsOnlyDrivesAndDosPathsAndTakesATypedNameAfterTheQuestion) {
     drives.makeFile('D', "Gen/NOTES.GED");
     drives.makeFile('D', "Gen/notes.txt");
-    CommonDialog& select = form().SelectDialog;
-    select.setRunner(std::make_unique<QtFileDialogRunner>(drives.fileSystem()));
-    select.InitDir = "D:\\Gen";
-    select.Flags = {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly, DialogFlag::OverwritePrompt};
-    QStringList sidebar;
-    QStringList shown;
-    MessageBox::setNextAnswer(MessageBox::Yes);
-    const auto play = [&](QFileDialog* dialog) {
-        auto* drivesView = dialog->findChild<QAbstractItemView*>("sidebar");
-        auto* list = dialog->findChild<QAbstractItemView*>("listView");
-        ASSERT_TRUE(drivesView && list);
-        for (int row = 0; row < drivesView->model()->rowCount(); ++row)
-            sidebar.append(PaintedText::of(drivesView, drivesView->model()->index(row, 0)));
-        QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; }, 5000);
-        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
-            shown.append(list->model()->index(row, 0, list->rootIndex()).data().toString());
-        typeName(dialog, "OUT");
+    GedFileDialog dialog(drives.fileSystem(), request(kSave, "D:\\Gen"));
+    dialog.show();
+    const auto shown = [&dialog] {
+        QStringList texts;
+        for (int row = 0; row < dialog.lookIn()->count(); ++row)
+            texts.append(dialog.lookIn()->itemText(row));
+        texts.append("|");
+        for (int row = 0; row < dialog.files()->count(); ++row)
+            texts.append(dialog.files()->item(row)->text());
+        return texts.join(' ');
     };
-    EXPECT_TRUE(playUser(play, [&] { select.ShowSave(); }));
-    EXPECT_EQ(sidebar, QStringList({"C:", "D:"}));
-    EXPECT_EQ(shown, QStringList({"locked.ged", "NOTES.GED", "out.ged", "tree.ged"}));
+    EXPECT_EQ(shown(), "C: D: D:\\Gen | locked.ged NOTES.GED out.ged tree.ged");
+    dialog.upButton()->click();
+    EXPECT_FALSE(dialog.upButton()->isEnabled());
+    QTest::keyClick(dialog.files(), Qt::Key_Backspace);
+    EXPECT_EQ(dialog.folder(), "D:\\");
+    EXPECT_EQ(shown(), "C: D: | Gen Shut");
+
+    dialog.files()->setCurrentRow(0);
+    QTest::keyClick(dialog.files(), Qt::Key_Return);
+    EXPECT_EQ(dialog.folder(), "D:\\Gen");
+    MessageBox::setNextAnswer(MessageBox::Yes);
+    QTest::keyClicks(dialog.fileName(), "OUT");
+    QTest::keyClick(dialog.fileName(), Qt::Key_Return);
     expectWarnings(1, {"out.ged already exists."});
-    EXPECT_EQ(select.FileName, "D:\\Gen\\out.ged");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.chosen(), "D:\\Gen\\out.ged");
 }
 
 } // namespace

@@ -37,7 +37,7 @@ inline QByteArray settingsFile(const QString& userFolder, const QString& importD
                                 quoted(QStringLiteral("family.ged")), quoted(database)});
 }
 
-// Answers the file dialog in place of the user: each showing takes the next answer (a host path, or an
+// Answers the file dialog in place of the user: each showing takes the next answer (a DOS path, or an
 // empty string for Cancel, as when no answer is left) and is recorded.
 class AnsweringRunner : public FileDialogRunner {
 public:

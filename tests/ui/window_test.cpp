@@ -99,8 +99,8 @@ TEST_F(WindowTest, CaptionVersionAndADatabaseSelectedFromCodeOnlyInItsExactCase)
 }
 
 // The flags are the ones the dialog maps to its checks: a file that must exist, no read-only file and
-// the overwrite question. A cancel keeps the earlier choice; a file outside every drive is refused.
-TEST_F(WindowTest, BrowseAsksForTitleFlagsFolderAndPresetNameAndTakesOnlyAFileOnADrive) {
+// the overwrite question. A cancel keeps the earlier choice.
+TEST_F(WindowTest, BrowseAsksForTitleFlagsFolderAndPresetNameAndACancelKeepsTheChoice) {
     drives.makeFile('C', "Gen/tree.ged");
     drives.makeFolder('C', "Out");
     makeDatabase('C', "PALM/User1/BACKUP", "Family");
@@ -114,20 +114,14 @@ TEST_F(WindowTest, BrowseAsksForTitleFlagsFolderAndPresetNameAndTakesOnlyAFileOn
                             r.fileName, r.nameFilters.join('|'), r.defaultSuffix});
     };
     const QString filters = "GED Files (*.ged)|All Files (*)";
-    EXPECT_EQ(summary(runner->requests[0]),
-              QStringList({"open", "Select GED File To Import From", "4100", drives.host('C', "Gen"),
-                           "tree.ged", filters, "GED"}));
-    EXPECT_EQ(summary(runner->requests[1]),
-              QStringList({"save", "Select GED File To Export To", "32774", drives.host('C', "Out"),
-                           "family.ged", filters, "GED"}));
+    EXPECT_EQ(summary(runner->requests[0]), QStringList({"open", "Select GED File To Import From", "4100",
+                                                         "C:\\Gen", "tree.ged", filters, "GED"}));
+    EXPECT_EQ(summary(runner->requests[1]), QStringList({"save", "Select GED File To Export To", "32774",
+                                                         "C:\\Out", "family.ged", filters, "GED"}));
     EXPECT_EQ(state().ImportFile, "C:\\Gen\\tree.ged");
     EXPECT_EQ(state().ExportFile, "C:\\Out\\family.ged");
 
-    QTemporaryDir outside;
-    runner->answers = {outside.path() + "/new.ged", drives.host('C', "Out/new.ged")};
-    form().BrowseE(0)->click();
-    expectWarnings(1, {outside.path(), "drive letters"});
-    EXPECT_EQ(state().ExportFile, "C:\\Out\\family.ged");
+    runner->answers = {"C:\\Out\\new.ged"};
     form().BrowseE(0)->click();
     EXPECT_EQ(state().ExportFile, "C:\\Out\\new.ged");
     EXPECT_EQ(form().ToFilename(0)->text(), "C:\\Out\\new.ged");
@@ -140,13 +134,13 @@ TEST_F(WindowTest, ImportAndExportStartTheirConvertersAndSayWhichOneCouldNotStar
     const QString installFile = drives.makeFile('C', "PALM/User1/INSTALL/FAMLORIM.PDB", "old");
     drives.makeFile('C', "Gen/tree.ged");
     start();
-    runner->answers = {drives.host('C', "Gen/tree.ged")};
+    runner->answers = {"C:\\Gen\\tree.ged"};
     form().BrowseI(1)->click();
     form().DBList->setCurrentIndex(0);
     emit form().DBList->activated(0);
     EXPECT_EQ(state().DatabaseName, "Family");
     ASSERT_TRUE(form().BrowseE(0)->isEnabled());
-    runner->answers = {drives.host('C', "Gen/out.ged")};
+    runner->answers = {"C:\\Gen\\out.ged"};
     form().BrowseE(0)->click();
 
     form().Import(0)->click();
@@ -230,10 +224,12 @@ TEST_F(WindowTest, UserFolderDialogShowsVisibleFoldersAndOkTakesTheOneShownAfres
     EXPECT_FALSE(form().BrowseI(1)->isEnabled());
 }
 
-// Cancel leaves the user folder alone but not the place the dialog was moved to.
+// Cancel leaves the user folder alone but not the place the dialog was moved to. A drive shows its
+// letter, and its label only where it has one.
 TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesTheUserFolder) {
     makeDatabase('C', "PALM/User1/BACKUP", "Family");
     makeDatabase('D', "Palm/Owner/Backup", "Smith");
+    drives.makeFile('D', ".windows-label", "FAMILY\n");
     start();
     ASSERT_FALSE(program->backupDialog().isBuilt()) << "start-up must not build a dialog nobody opened";
     QStringList shown;
@@ -259,6 +255,7 @@ TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesThe
         EXPECT_EQ(state().DriveSpec, "D:");
     }
     EXPECT_EQ(shown, QStringList({"C:\\PALM\\User1", "D:\\Palm\\Owner"}));
+    EXPECT_EQ(entries(dialog().BackupDrive->model()), QStringList({"c:", "d: [FAMILY]"}));
     EXPECT_EQ(state().UserFolder, "D:\\Palm\\Owner");
     EXPECT_EQ(form().Backup(2)->text(), "D:\\Palm\\Owner");
     EXPECT_EQ(databases(), QStringList({"Smith"}));
