@@ -143,13 +143,13 @@ TEST(DatabaseList, ListsCompletePairsInListingOrderAndSelectsOnlyTheExactRemembe
     }
 }
 
-TEST(DatabaseList, BackupFolderIsLookedForInTheUserFolderAndAMissingUserFolderBecomesCAndKeepsTheList) {
+TEST(DatabaseList, BackupFolderIsLookedForInTheUserFolderAndAMissingUserFolderBecomesCAndEmptiesTheList) {
     const QString rootPair = QStringLiteral("BACKUP/FamilyP.PDB BACKUP/FamilyE.PDB");
     const struct {
         const char* what;
         QString drive, UserFolder, userFolderAfter, shown;
     } cases[] = {
-        {"missing user folder", rootPair, "C:\\PALM\\Gone", "C:", "Old [Old]"},
+        {"missing user folder", rootPair, "C:\\PALM\\Gone", "C:", " []"},
         {"user folder without BACKUP", "PALM/Owner/", kUserFolder, kUserFolder, " []"},
         {"BACKUP that is a file", "PALM/Owner/Backup", kUserFolder, kUserFolder, " [] I"},
         {"fallback C:", rootPair, "C:", "C:", "Family [Family] I E"},

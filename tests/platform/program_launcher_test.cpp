@@ -57,7 +57,7 @@ TEST(ProgramLauncher, RefusesWhatIsNoProgramNamingItAndItsFolder) {
     for (const auto& [path, error] : {
              std::pair{"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
              {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
-             {"C:\\Dirs\\FLImport", "FLImport was not found in C:\\Dirs."},
+             {"C:\\Dirs\\FLImport", "FLImport in C:\\Dirs is a folder, not a program."},
              {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
          })
         EXPECT_EQ(testing::outcome(testing::startProgram(launcher, path, {})), QString("error: ") + error);

@@ -137,6 +137,7 @@ TEST_F(WineTest, ImportAndExportGetTheirExactCommandLineMinimisedInTheApplicatio
     const QString flExport = installConverter(appFolder, "FLExport.exe");
     makeFile("PALM/Owner " + odd + "/BACKUP/FamilyP.PDB");
     makeFile("PALM/Owner " + odd + "/BACKUP/FamilyE.PDB");
+    QDir().mkpath(onC("PALM/Owner " + odd + "/INSTALL"));
     startUpIn(appFolder);
     const QString appDir = "C:\\Conv " + odd;
     ASSERT_EQ(state.AppDir, appDir);
@@ -155,7 +156,7 @@ TEST_F(WineTest, ImportAndExportGetTheirExactCommandLineMinimisedInTheApplicatio
               QStringList({appDir + "\\FLImport", state.UserFolder + "\\INSTALL", state.ImportFile, appDir}));
     EXPECT_EQ(QStringList({import->flags, import->show, import->folder}), QStringList({"1", "2", appDir}));
 
-    const Status exported = runExport(state, *launcher);
+    const Status exported = runExport(state, *fileSystem, *launcher);
     ASSERT_TRUE(exported.ok()) << exported.error().toStdString();
     const auto exportStart = waitForStart(flExport);
     ASSERT_TRUE(exportStart) << "FLExport.exe did not start";
@@ -170,6 +171,8 @@ TEST_F(WineTest, ImportAndExportGetTheirExactCommandLineMinimisedInTheApplicatio
 // letter case is found, by FamBridge and by Windows.
 TEST_F(WineTest, ApplicationFolderAtTheDriveRootAndAConverterSpelledInOtherCase) {
     const QString flImport = installConverter("", "flimport.EXE");
+    makeFile("PALM/Owner/Backup/FamilyP.PDB");
+    QDir().mkpath(onC("PALM/Owner/INSTALL"));
     startUpIn("");
     ASSERT_EQ(state.AppDir, "C:\\");
     state.ImportFile = "C:\\tree.ged";
@@ -178,48 +181,28 @@ TEST_F(WineTest, ApplicationFolderAtTheDriveRootAndAConverterSpelledInOtherCase)
     ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
     const auto import = waitForStart(flImport);
     ASSERT_TRUE(import) << "flimport.EXE did not start";
-    EXPECT_EQ(import->line, R"("C:\\FLImport" "C:\INSTALL" "C:\tree.ged" "C:\\")");
-    EXPECT_EQ(import->arguments, QStringList({"C:\\\\FLImport", "C:\\INSTALL", "C:\\tree.ged", "C:\\"}));
+    EXPECT_EQ(import->line, R"("C:\\FLImport" "C:\PALM\Owner\INSTALL" "C:\tree.ged" "C:\\")");
     EXPECT_EQ(import->folder, "C:\\");
 }
 
-// A user who has a Wine prefix with the Palm folder in it and nothing set up: FamBridge finds the drives
-// through WINEPREFIX, the user folder under C:\PALM, and the converter beside it.
-TEST_F(WineTest, UsersOwnPrefixFoundThroughWINEPREFIXWithoutAnySetUp) {
-    const QString flImport = installConverter("Program Files/Famlore", "FLImport.exe");
-    makeFile("PALM/Jane/Backup/FamilyP.PDB");
-    const QString locatedPrefix = platform::DriveMap::locatePrefix(
-        [this](const char* name) { return QString(name) == "WINEPREFIX" ? prefix : QString(); });
-    ASSERT_EQ(locatedPrefix, prefix);
-    startUpIn("Program Files/Famlore");
-    EXPECT_EQ(state.UserFolder, "C:\\PALM\\Jane");
-    state.ImportFile = "C:\\users\\jane\\tree.ged";
-
-    const Status imported = runImport(state, *fileSystem, *launcher);
-    ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
-    const auto import = waitForStart(flImport);
-    ASSERT_TRUE(import) << "FLImport.exe did not start";
-    EXPECT_EQ(import->line,
-              R"("C:\Program Files\Famlore\FLImport" "C:\PALM\Jane\INSTALL" "C:\users\jane\tree.ged" )"
-              R"("C:\Program Files\Famlore")");
-}
-
-// The database in INSTALL may still be waiting for the handheld: without a converter to make the next
-// one, it stays.
-TEST_F(WineTest, ImportWithTheConverterMissingKeepsTheInstallFile) {
+// The database in INSTALL may still be waiting for the handheld: when Windows cannot create the
+// converter's process, the starter says so and the database is there as before, byte for byte.
+TEST_F(WineTest, ConverterWindowsCannotStartLeavesTheInstallFileByteForByte) {
+    makeFile("Conv/FLImport.exe", "MZ but no program");
     const QString installFile = makeFile("PALM/Owner/INSTALL/FAMLORIM.PDB", "waiting");
     makeFile("PALM/Owner/BACKUP/FamilyP.PDB");
-    QDir().mkpath(onC("Conv"));
     startUpIn("Conv");
     state.ImportFile = "C:\\tree.ged";
 
     const Status imported = runImport(state, *fileSystem, *launcher);
     EXPECT_FALSE(imported.ok());
-    EXPECT_TRUE(imported.error().contains("FLImport was not found in C:\\Conv"))
+    EXPECT_TRUE(imported.error().contains("FLImport in C:\\Conv could not be started: wine reported"))
         << imported.error().toStdString();
     QFile file(installFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "waiting");
+    EXPECT_EQ(QDir(onC("PALM/Owner/INSTALL")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"FAMLORIM.PDB"});
 }
 
 } // namespace
