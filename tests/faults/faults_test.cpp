@@ -6,12 +6,14 @@
 #include <QHash>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace fambridge {
@@ -41,13 +43,43 @@ private:
     std::vector<QByteArray> m_rawPaths;
 };
 
-TEST_F(Faults, SettingsPathHeldByAFolderStartsWithDefaultsAndExitNamesTheFileAndTheReason) {
-    const QString folder = drives.makeFolder('C', "Conv/Famlore.ini");
-    start();
-    EXPECT_EQ(state().UserFolder, "C:\\PALM\\User1");
-    EXPECT_TRUE(pressExit());
-    expectWarnings(1, {"C:\\Conv\\Famlore.ini", "folder"});
-    EXPECT_TRUE(QFileInfo(folder).isDir());
+// Windows skips such a settings file at start and refuses to replace it at Exit, whoever asks: the file and
+// its mark stay as they were.
+TEST_F(Faults, SettingsFileThatCannotBeReplacedIsKeptAndExitNamesItAndTheReason) {
+    const QByteArray old = settingsFile("C:\\PALM\\Old", "", "", "");
+    const struct {
+        const char* name;
+        std::function<QString()> make;
+        const char* reason;
+    } cases[] = {
+        {"folder in the way", [&] { return drives.makeFolder('C', "Conv/Famlore.ini"); }, "folder"},
+        {"read-only",
+         [&] {
+             const QString file = drives.makeFile('C', "Conv/Famlore.ini", old);
+             QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther);
+             return file;
+         },
+         "read-only"},
+        {"hidden",
+         [&] {
+             const QString file = drives.makeFile('C', "Conv/Famlore.ini", old);
+             ::setxattr(QFile::encodeName(file).constData(), "user.DOSATTRIB", "0x2", 3, 0);
+             return file;
+         },
+         "hidden"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(drives.host('C', "Conv")).removeRecursively();
+        MessageBox::clearShownTexts();
+        const QString made = c.make();
+        start();
+        // The old file names a user folder that is gone; a file skipped at start leaves discovery to it.
+        EXPECT_EQ(state().UserFolder, c.reason == std::string("read-only") ? "C:" : "C:\\PALM\\User1");
+        EXPECT_TRUE(pressExit());
+        expectWarnings(1, {"C:\\Conv\\Famlore.ini", c.reason});
+        EXPECT_EQ(QFileInfo(made).isDir() ? old : drives.readHostFile(made), old);
+    }
 }
 
 // Bytes this process has read through read() and its kin so far, as the kernel counts them.

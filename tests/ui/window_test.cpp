@@ -160,6 +160,30 @@ TEST_F(WindowTest, ImportAndExportStartTheirConvertersAndSayWhichOneCouldNotStar
     expectWarnings(2, {"FLExport", "C:\\Conv", "no such program"});
 }
 
+// A converter asked for what is not there would report nothing: Export after switching to a user folder
+// without the chosen database, and Import without a user folder, are refused and start nothing.
+TEST_F(WindowTest, CommandsOnWhatIsNotThereAreRefusedAndStartNothing) {
+    makeDatabase('C', "PALM/User1/BACKUP", "Garden");
+    drives.makeFolder('C', "PALM/Other/BACKUP");
+    drives.makeFile('C', "INSTALL/FAMLORIM.PDB", "waiting");
+    drives.makeFile('C', "Conv/Famlore.ini", settingsFile("C:\\PALM\\User1", "C:\\Gen", "C:\\Out", "Garden"));
+    start();
+    dialog().setPath("C:\\PALM\\Other");
+    dialog().OKButton->click();
+    ASSERT_TRUE(form().Export(1)->isEnabled());
+    form().Export(1)->click();
+    expectWarnings(1, {"Garden", "C:\\PALM\\Other"});
+    EXPECT_EQ(state().DatabaseName, "Garden");
+
+    dialog().setPath("C:\\");
+    dialog().OKButton->click();
+    ASSERT_EQ(state().UserFolder, "C:");
+    form().Import(0)->click();
+    expectWarnings(2, {"no Palm user folder"});
+    EXPECT_TRUE(starter.started.empty());
+    EXPECT_EQ(drives.readHostFile(drives.host('C', "INSTALL/FAMLORIM.PDB")), "waiting");
+}
+
 // Showing the window must only arm the resize handling, not scale the loaded layout a second time. The
 // list part of the drop-down list is made only when it first drops down, after the scaler has set the
 // list's font; it must still show that font, and follow the list's font from then on.
