@@ -202,29 +202,6 @@ TEST_F(Faults, NameNotValidOnTheHostIsNeitherChosenNorListedNorOfferedNorStarted
     EXPECT_TRUE(started.error().contains(drives.drive('C') + "/Conv")) << started.error().toStdString();
 }
 
-// 100,000 files, every pair complete, the export half in upper case so that each partner is found only
-// without regard to case: more entries than a 16-bit count holds.
-TEST_F(Faults, BackupOfAHundredThousandFilesListsEveryDatabaseAndSelectsTheSavedOne) {
-    constexpr int kPairs = 50'000;
-    const auto stem = [](int i) { return QStringLiteral("family%1").arg(i, 5, 10, QLatin1Char('0')); };
-    QByteArray path = QFile::encodeName(drives.makeFolder('C', "PALM/Big/BACKUP")) + '/';
-    const qsizetype folderLength = path.size();
-    for (int i = 0; i < kPairs; ++i) {
-        for (const QString& name : {stem(i) + "P.PDB", stem(i).toUpper() + "E.PDB"}) {
-            path.truncate(folderLength);
-            path += QFile::encodeName(name);
-            ::close(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644));
-        }
-    }
-    drives.makeFile('C', "Conv/Famlore.ini", settingsFile("C:\\PALM\\Big", "", "C:\\Out", stem(kPairs - 1)));
-    start();
-    const QStringList listed = databases();
-    ASSERT_EQ(listed.size(), kPairs);
-    EXPECT_EQ(listed.front(), stem(0));
-    EXPECT_EQ(form().DBList->currentText(), stem(kPairs - 1));
-    EXPECT_TRUE(form().BrowseE(0)->isEnabled());
-}
-
 // How often start-up opens each folder of drive C: for reading, as the kernel sees it: at most once, and
 // never one it does not need. Discovery must look into PALM's user folders; a saved user folder leaves it
 // no reason to.
