@@ -79,6 +79,7 @@ TEST_F(TypedNameTest, IsReadAsWindowsReadsIt) {
          "refuse  locked.ged|This file is set to read-only.|Try again with a different file name."},
         {kSave, "C:\\Genealogy\\new", "take C:\\Genealogy\\new.GED"},
         {kSave, "notes.", "take D:\\Gen\\notes"},
+        {kSave, ".ged", "take D:\\Gen\\.ged"},
         {kSave, "\"notes\"", "take D:\\Gen\\notes"},
         {kSave, "\"\"", "refuse  \"\"|The file name is not valid."},
     };
