@@ -49,12 +49,17 @@ struct FakeControl : ScaledControl {
             p = {left, top, width, height, p[Font]};
         return movable;
     }
-    bool set(Property property, float value) {
-        if (p[property])
-            p[property] = value;
-        return p[property].has_value();
-    }
+    bool set(Property property, float value) { return p[property] ? (p[property] = value, true) : false; }
 };
+
+FakeControl box(Length left, Length top, Length width, Length height, Length fontSize = 8,
+                bool comboBox = false) {
+    return FakeControl({left, top, width, height, fontSize}, comboBox);
+}
+
+FakeControl segment(float x1, float y1, float x2, float y2) {
+    return FakeControl({none, none, none, none, none, x1, y1, x2, y2});
+}
 
 // A box's four lengths and font size, or a line's end points, to nine digits, so that neighbouring floats
 // such as 307.2f and 307.19998f differ; "-" for a length the box lacks.
@@ -70,25 +75,18 @@ QString text(const FakeControl* control) {
 // with every control the separator lines need and the database list, a combo box; then a sample control,
 // controls that each lack what one unit of the scaler needs, and one after them.
 struct FakeForm : MainFormLayout {
-    FakeControl frame{{1200, 900, 11580, 4215}};
+    FakeControl frame = box(1200, 900, 11580, 4215, none);
     // Added to the size Move asks for, as a window manager that settles the frame on another size would.
     float slack = 0;
     std::vector<std::pair<std::string, FakeControl>> controls = {
-        {"Import(0)", {{240, 240, 975, 375, 8}}},
-        {"Line1", {{none, none, none, none, none, 120, 840, 12720, 840}}},
-        {"Export(1)", {{240, 1050, 975, 375, 10}}},
-        {"DBList", {{3240, 1080, 3375, 315, 8}, true}},
-        {"BrowseE(0)", {{10185, 1560, 1095, 375, 8}}},
-        {"Line2", {{none, none, none, none, none, 120, 2160, 12720, 2160}}},
-        {"BrowseS(2)", {{10185, 2400, 1095, 375, 8}}},
-        {"Line3", {{none, none, none, none, none, 12720, 3000, 120, 3000}}},
-        {"Exit(1)", {{240, 3240, 975, 375, 8}}},
-        {"Sample", {{1000, 500, 2000, 300, 8}}},
-        {"NoFont", {{100, 200, 300, 400}}},
-        {"NoHeight", {{100, 200, 300, none, 8}}},
-        {"Huge", {{3e38f, 200, 300, 400, 8}}},
-        {"ComboNoTop", {{100, none, 300, 400, 8}, true}},
-        {"After", {{100, 200, 300, 400, 8}}}};
+        {"Import(0)", box(240, 240, 975, 375)},      {"Line1", segment(120, 840, 12720, 840)},
+        {"Export(1)", box(240, 1050, 975, 375, 10)}, {"DBList", box(3240, 1080, 3375, 315, 8, true)},
+        {"BrowseE(0)", box(10185, 1560, 1095, 375)}, {"Line2", segment(120, 2160, 12720, 2160)},
+        {"BrowseS(2)", box(10185, 2400, 1095, 375)}, {"Line3", segment(12720, 3000, 120, 3000)},
+        {"Exit(1)", box(240, 3240, 975, 375)},       {"Sample", box(1000, 500, 2000, 300)},
+        {"NoFont", box(100, 200, 300, 400, none)},   {"NoHeight", box(100, 200, 300, none)},
+        {"Huge", box(3e38f, 200, 300, 400)},         {"ComboNoTop", box(100, none, 300, 400, 8, true)},
+        {"After", box(100, 200, 300, 400)}};
 
     FakeControl* find(const std::string& name) {
         for (auto& [controlName, control] : controls)
