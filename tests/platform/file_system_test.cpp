@@ -64,7 +64,7 @@ QString answer(TempDrives& drives, const QString& kind, const QString& path) {
     FileSystem& fileSystem = drives.fileSystem();
     const auto parsed = [&] {
         const auto dos = fileSystem.parse(path);
-        return dos ? dos->driveSpec() + dos->components.join('|') + (dos->trailingSeparator ? "\\" : "")
+        return dos ? dos->drive + (':' + dos->components.join('|')) + (dos->trailingSeparator ? "\\" : "")
                    : "error";
     };
     const auto attributes = [&] {
