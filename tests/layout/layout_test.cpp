@@ -1,37 +1,34 @@
+#include "layout/checked_number.h"
 #include "layout/control_scaler.h"
 #include "layout/window_sizing.h"
+#include "qt_printers.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <iomanip>
-#include <limits>
-#include <map>
+#include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace fambridge {
-
-// Lets a failed EXPECT_EQ on an outcome name the step and the fault.
-inline void PrintTo(const LayoutFailure& failure, std::ostream* out) {
-    *out << describe(failure).toStdString();
-}
-
 namespace {
 
 using Length = std::optional<float>;
+enum Property { L, T, W, H, Font, X1, Y1, X2, Y2 };
+constexpr Length none = std::nullopt;
 
-// A control that has exactly the properties given a value: a box has the four lengths and a font size, a
-// line only its end points, the window's frame only the four lengths.
+// A control that has exactly the properties given a value: a box the four lengths and a font size, a line
+// only its end points, the window's frame only the four lengths.
 struct FakeControl : ScaledControl {
-    enum Property { L, T, W, H, Font, X1, Y1, X2, Y2 };
+    FakeControl(std::array<Length, 9> properties = {}, bool comboBox = false)
+        : p(properties), comboBox(comboBox) {}
     std::array<Length, 9> p;
-    bool comboBox = false;
+    bool comboBox;
 
-    bool operator==(const FakeControl& other) const { return p == other.p; }
     bool isComboBox() const override { return comboBox; }
     Length Left() const override { return p[L]; }
     Length Top() const override { return p[T]; }
@@ -47,72 +44,64 @@ struct FakeControl : ScaledControl {
     bool setX2(float value) override { return set(X2, value); }
     bool setY2(float value) override { return set(Y2, value); }
     bool Move(float left, float top, float width, float height) override {
-        if (!p[L] || !p[T] || !p[W] || !p[H])
-            return false;
-        p = {left, top, width, height, p[Font], p[X1], p[Y1], p[X2], p[Y2]};
-        return true;
+        const bool movable = p[L] && p[T] && p[W] && p[H];
+        if (movable)
+            p = {left, top, width, height, p[Font]};
+        return movable;
     }
-
-private:
-    bool set(Property property, float value) {
-        if (p[property])
-            p[property] = value;
-        return p[property].has_value();
-    }
+    bool set(Property property, float value) { return p[property] ? (p[property] = value, true) : false; }
 };
 
-// Nine digits, so that neighbouring floats such as 307.2f and 307.19998f print differently.
-void PrintTo(const FakeControl& control, std::ostream* out) {
-    *out << std::setprecision(9);
-    for (const Length& length : control.p) {
-        if (length)
-            *out << *length << ' ';
-        else
-            *out << "- ";
-    }
+FakeControl box(Length left, Length top, Length width, Length height, Length fontSize = 8,
+                bool comboBox = false) {
+    return FakeControl({left, top, width, height, fontSize}, comboBox);
 }
 
-FakeControl box(Length left, Length top, Length width, Length height, Length fontSize = 8) {
-    FakeControl control;
-    control.p = {left, top, width, height, fontSize, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-    return control;
+FakeControl segment(float x1, float y1, float x2, float y2) {
+    return FakeControl({none, none, none, none, none, x1, y1, x2, y2});
 }
 
-FakeControl line(float x1, float y1, float x2, float y2) {
-    FakeControl control;
-    control.p = {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, x1, y1, x2, y2};
-    return control;
+// A box's four lengths and font size, or a line's end points, to nine digits, so that neighbouring floats
+// such as 307.2f and 307.19998f differ; "-" for a length the box lacks.
+QString text(const FakeControl* control) {
+    const int first = control->p[X1] ? X1 : L;
+    QStringList values;
+    for (int i = first; i < first + (first == L ? 5 : 4); ++i)
+        values.append(control->p[i] ? QString::number(*control->p[i], 'g', 9) : "-");
+    return values.join(' ');
 }
 
-// An in-memory main window whose controls are found by the names the design table gives them
-// ("Import(0)", "Line1").
-class FakeMainForm : public MainFormLayout {
-public:
-    FakeControl frame;
-    // Added to the width and height that Move asks for, as a window manager that settles the frame on a
-    // slightly different size would.
-    float frameSlack = 0;
+// The main window at its design geometry and in its design order, frame 11580 x 4215 twips at (1200, 900),
+// with every control the separator lines need and the database list, a combo box; then a sample control,
+// controls that each lack what one unit of the scaler needs, and one after them.
+struct FakeForm : MainFormLayout {
+    FakeControl frame = box(1200, 900, 11580, 4215, none);
+    // Added to the size Move asks for, as a window manager that settles the frame on another size would.
+    float slack = 0;
+    std::vector<std::pair<std::string, FakeControl>> controls = {
+        {"Import(0)", box(240, 240, 975, 375)},      {"Line1", segment(120, 840, 12720, 840)},
+        {"Export(1)", box(240, 1050, 975, 375, 10)}, {"DBList", box(3240, 1080, 3375, 315, 8, true)},
+        {"BrowseE(0)", box(10185, 1560, 1095, 375)}, {"Line2", segment(120, 2160, 12720, 2160)},
+        {"BrowseS(2)", box(10185, 2400, 1095, 375)}, {"Line3", segment(12720, 3000, 120, 3000)},
+        {"Exit(1)", box(240, 3240, 975, 375)},       {"Sample", box(1000, 500, 2000, 300)},
+        {"NoFont", box(100, 200, 300, 400, none)},   {"NoHeight", box(100, 200, 300, none)},
+        {"Huge", box(3e38f, 200, 300, 400)},         {"ComboNoTop", box(100, none, 300, 400, 8, true)},
+        {"After", box(100, 200, 300, 400)}};
 
-    void add(const std::string& name, FakeControl control) {
-        m_named[name] = std::move(control);
-        m_order.push_back(name);
+    FakeControl* find(const std::string& name) {
+        for (auto& [controlName, control] : controls)
+            if (controlName == name)
+                return &control;
+        return name == "frame" ? &frame : nullptr;
     }
-    void remove(const std::string& name) {
-        m_named.erase(name);
-        std::erase(m_order, name);
-    }
-    FakeControl& at(const std::string& name) { return m_named.at(name); }
-    // Everything the scaler may change, for "nothing changed" comparisons.
-    std::pair<FakeControl, std::map<std::string, FakeControl>> snapshot() const { return {frame, m_named}; }
-
-    int controlCount() const override { return int(m_order.size()); }
-    ScaledControl& control(int index) override { return m_named.at(m_order.at(std::size_t(index))); }
+    int controlCount() const override { return int(controls.size()); }
+    ScaledControl& control(int index) override { return controls.at(std::size_t(index)).second; }
     Length Left() const override { return frame.Left(); }
     Length Top() const override { return frame.Top(); }
     Length Width() const override { return frame.Width(); }
     Length Height() const override { return frame.Height(); }
     bool Move(float left, float top, float width, float height) override {
-        return frame.Move(left, top, width + frameSlack, height + frameSlack);
+        return frame.Move(left, top, width + slack, height + slack);
     }
     ScaledControl* button(ButtonArray array, int index) override {
         static const char* const names[] = {"Import", "Export", "BrowseE", "BrowseS", "Exit"};
@@ -121,283 +110,137 @@ public:
     ScaledControl* line(SeparatorLine which) override {
         return find("Line" + std::to_string(int(which) + 1));
     }
-
-private:
-    FakeControl* find(const std::string& name) {
-        const auto found = m_named.find(name);
-        return found == m_named.end() ? nullptr : &found->second;
-    }
-
-    std::map<std::string, FakeControl> m_named;
-    std::vector<std::string> m_order;
 };
 
-// The main window at its design geometry in the design table's order, fonts 8 points, frame 11580 x 4215
-// twips at (1200, 900): every control the separators need, plus the database list.
-FakeMainForm designMainForm() {
-    FakeMainForm form;
-    form.frame = box(1200, 900, 11580, 4215, std::nullopt);
-    FakeControl dbList = box(3240, 1080, 3375, 315);
-    dbList.comboBox = true;
-    const std::pair<const char*, FakeControl> design[] = {
-        {"Import(0)", box(240, 240, 975, 375)},      {"Line1", line(120, 840, 12720, 840)},
-        {"Export(1)", box(240, 1050, 975, 375)},     {"DBList", dbList},
-        {"BrowseE(0)", box(10185, 1560, 1095, 375)}, {"Line2", line(120, 2160, 12720, 2160)},
-        {"BrowseS(2)", box(10185, 2400, 1095, 375)}, {"Line3", line(12720, 3000, 120, 3000)},
-        {"Exit(1)", box(240, 3240, 975, 375)},
+// Rows "value = what toInt16, toInt32 and toSingle make of it", "-" where they refuse. Rounding comes before
+// the range test; a quarter of a unit in the last place above the largest float still rounds down to it, half
+// a unit rounds to even, to infinity.
+TEST(CheckedNumber, RoundsHalvesToEvenIntoTheVariableAndRefusesWhatDoesNotFit) {
+    const auto shown = [](auto number) {
+        return number ? QString::number(*number, 'g', 9) : QStringLiteral("-");
     };
-    for (const auto& [name, control] : design)
-        form.add(name, control);
-    return form;
-}
-
-TEST(ControlScaler, FactorsOfOneKeepEveryControlAndTheWindowAndPlaceLinesMidwayWithTiesToEven) {
-    FakeMainForm form = designMainForm();
-    auto expected = form.snapshot();
-    // Midway is 832.5, 2167.5 and 3007.5: the first two show the ties going to the even neighbour.
-    expected.second["Line1"] = line(1, 832, 11580, 832);
-    expected.second["Line2"] = line(1, 2168, 11580, 2168);
-    expected.second["Line3"] = line(1, 3008, 11580, 3008);
-
-    ASSERT_TRUE(ResizeControls(1, 1, form, true));
-
-    EXPECT_EQ(form.snapshot(), expected);
-}
-
-TEST(ControlScaler, AtFactor128ButtonAndFirstLayoutWindowTakeSinglePrecisionProductsBeforeLinesTakeTheWidth) {
-    FakeMainForm form = designMainForm();
-    form.at("Export(1)").p[FakeControl::Font] = 10;
-
-    ASSERT_TRUE(ResizeControls(1.28f, 1.28f, form, true));
-
-    // 307.2 and 12.8 to one decimal; as single-precision products they are one float below 307.2f and
-    // 12.8f.
-    EXPECT_EQ(form.at("Export(1)"), box(307.19998f, 1344, 1248, 480, 12.799999f));
-    EXPECT_EQ(form.frame, box(1536, 1152, 14822.399f, 5395.1997f, std::nullopt));
-    EXPECT_EQ(form.at("Line1"), line(1, 1066, 14822.399f, 1066));
-}
-
-TEST(ControlScaler, ComboBoxGetsLeftTopWidthScaledButNeverItsHeightAndItsFontTheMeanFactor) {
-    FakeMainForm form = designMainForm();
-
-    ASSERT_TRUE(ResizeControls(1.6f, 1.7066667f, form, true));
-
-    // Top is 1843.2 to one decimal and the product one float above 1843.2f. The font factor is the
-    // arithmetic mean 1.6533334 (the geometric one would be 1.6525), and times 8 it is exact.
-    EXPECT_EQ(form.at("DBList"), box(5184, 1843.2001f, 5400, 315, 8 * 1.6533334f));
-}
-
-TEST(ControlScaler, FailedUnitLeavesOnlyItsOwnTargetUnchanged) {
-    FakeControl combo = box(100, std::nullopt, 300, 400);
-    combo.comboBox = true;
-    const struct {
-        const char* what;
-        FakeControl control, expected;
-    } cases[] = {
-        {"no FontSize: still moved", box(100, 200, 300, 400, std::nullopt),
-         box(200, 400, 600, 800, std::nullopt)},
-        {"no Height: not moved, font still scaled", box(100, 200, 300, std::nullopt),
-         box(100, 200, 300, std::nullopt, 16)},
-        {"Left overflows: not moved", box(3e38f, 200, 300, 400), box(3e38f, 200, 300, 400, 16)},
-        {"combo box without Top: Left and Width still set", combo, box(200, std::nullopt, 600, 400, 16)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeMainForm form = designMainForm();
-        form.add("Subject", c.control);
-        form.add("After", box(100, 200, 300, 400));
-
-        ASSERT_TRUE(ResizeControls(2, 2, form, false));
-
-        EXPECT_EQ(form.at("Subject"), c.expected);
-        EXPECT_EQ(form.at("After"), box(200, 400, 600, 800, 16));
+    for (const QString& row :
+         QString("0.5 = 0 0 0.5; 1.5 = 2 2 1.5; 2.5 = 2 2 2.5; -2.5 = -2 -2 -2.5; "
+                 "32767.4 = 32767 32767 32767.4004; 32767.5 = - 32768 32767.5; "
+                 "-32768.5 = -32768 -32768 -32768.5; -32768.6 = - -32769 -32768.6016; "
+                 "2147483647.5 = - - 2.14748365e+09; 1.70666666667 = 2 2 1.70666671; "
+                 "0x1.fffffe8p127 = - - 3.40282347e+38; 0x1.ffffffp127 = - - -; nan = - - -; "
+                 "-inf = - - -")
+             .split("; ")) {
+        const double value = std::strtod(row.section(" = ", 0, 0).toLatin1().constData(), nullptr);
+        EXPECT_EQ(shown(toInt16(value)) + ' ' + shown(toInt32(value)) + ' ' + shown(toSingle(value)),
+                  row.section(" = ", 1));
     }
 }
 
-// A line whose place cannot be had keeps its height rather than taking whatever another line got.
-TEST(ControlScaler, LineIsPlacedToTheEdgesOfThe16BitRangeAndBeyondThemOrWithoutItsButtonKeepsItsHeight) {
-    const struct {
-        const char* what;
-        std::string button;
-        std::optional<float> top; // nullopt: the window has no such button
-        std::string line;
-        float y;
-    } cases[] = {
-        {"Line3 at (2400 + 375 + 62759) / 2 = 32767", "Exit(1)", 62759, "Line3", 32767},
-        {"Line3 at 32767.5, which rounds out of range", "Exit(1)", 62760, "Line3", 3000},
-        {"Line1 at (-66961 + 375 + 1050) / 2 = -32768", "Import(0)", -66961, "Line1", -32768},
-        {"Line3 without Exit(1)", "Exit(1)", std::nullopt, "Line3", 3000},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeMainForm form = designMainForm();
-        if (c.top)
-            form.at(c.button).p[FakeControl::T] = c.top;
-        else
-            form.remove(c.button);
+QString outcome(const LayoutOutcome& result) {
+    return result ? QStringLiteral("ok") : describe(*result.failure());
+}
 
-        ASSERT_TRUE(ResizeControls(1, 1, form, false));
+// Rows, separated by "; ": the factors, "first" for the first layout, perhaps a button moved to a top of
+// its own ("Exit(1)@62759") or removed ("Exit(1)@-"), the controls to show, then "=" and the outcome and
+// each control.
+//
+// Lines run from 1 to the window's width, midway between their buttons: 832.5 and 2167.5 go to the even
+// neighbour. As single-precision products 307.2 and 12.8 are one float below 307.2f and 12.8f; the window
+// moves on the first layout only, and the lines take its width after that move. A combo box's Left, Top and
+// Width are scaled, never its Height; every font by the arithmetic mean of the factors, 1.6533334 (the
+// geometric one would be 1.6525). A unit that fails leaves only its own target unchanged. Lines reach the
+// edges of the 16-bit range; beyond them or without their button a line keeps its height rather than take
+// whatever another line got. A font factor that is not finite changes nothing and is reported.
+const char* const kScaling = R"(1 1 first Line1 Line2 Line3 frame = ok | 1 832 11580 832 | 1 2168 11580 2168 |
+1 3008 11580 3008 | 1200 900 11580 4215 -; 1.28 1.28 first Export(1) frame Line1 = ok |
+307.199982 1344 1248 480 12.7999992 | 1536 1152 14822.3994 5395.19971 - | 1 1066 14822.3994 1066;
+1.28 1.28 later frame = ok | 1200 900 11580 4215 -; 1.6 1.7066667 first DBList = ok | 5184 1843.20007 5400 315 13.2266674;
+2 2 later NoFont NoHeight Huge ComboNoTop After = ok | 200 400 600 800 - | 100 200 300 - 16 |
+3.00000001e+38 200 300 400 16 | 200 - 600 400 16 | 200 400 600 800 16;
+1 1 later Exit(1)@62759 Line3 = ok | 1 32767 11580 32767; 1 1 later Exit(1)@62760 Line3 = ok | 1 3000 11580 3000;
+1 1 later Import(0)@-66961 Line1 = ok | 1 -32768 11580 -32768; 1 1 later Exit(1)@- Line3 = ok | 1 3000 11580 3000;
+3e38 3e38 first Sample frame = font factor: floating-point fault | 1000 500 2000 300 8 | 1200 900 11580 4215 -;
+nan 1 first Sample frame = font factor: floating-point fault | 1000 500 2000 300 8 | 1200 900 11580 4215 -)";
 
-        EXPECT_EQ(form.at(c.line), line(1, c.y, 11580, c.y));
+TEST(ControlScaler, ScalesEachUnitBySinglePrecisionProductsAndPlacesTheLinesMidwayBetweenTheirButtons) {
+    for (const QString& row : QString(kScaling).replace('\n', ' ').split("; ")) {
+        QStringList asked = row.section(" = ", 0, 0).split(' ');
+        FakeForm form;
+        if (asked[3].contains('@')) {
+            const std::string button = asked[3].section('@', 0, 0).toStdString();
+            const QString top = asked.takeAt(3).section('@', 1);
+            top == "-" ? void(std::erase_if(form.controls, [&](const auto& c) { return c.first == button; }))
+                       : void(form.find(button)->p[T] = top.toFloat());
+        }
+        QStringList shown{
+            outcome(ResizeControls(asked[0].toFloat(), asked[1].toFloat(), form, asked[2] == "first"))};
+        for (const QString& name : asked.mid(3))
+            shown.append(text(form.find(name.toStdString())));
+        EXPECT_EQ(shown.join(" | "), row.section(" = ", 1)) << row.toStdString();
     }
 }
 
-TEST(ControlScaler, FontFactorThatIsNotFiniteChangesNothingAndIsReported) {
-    const float cases[][2] = {{3e38f, 3e38f}, {std::numeric_limits<float>::quiet_NaN(), 1}};
-    for (const auto& [kx, ky] : cases) {
-        SCOPED_TRACE(kx);
-        FakeMainForm form = designMainForm();
-        const auto before = form.snapshot();
+// Rows, separated by "; ": "new" for a new main window, "load" with a screen's twips per pixel and size, or
+// "resize"; the window's outer size, which the window manager settles half a twip larger when the load moves
+// the window; then "=" and the handler's outcome, the screen figures, the flags, the stored size and the
+// sample control.
+//
+// The load scales from the 800 x 600 design screen by the screen in whole pixels: at 168 DPI on 1920 x 1080
+// twips per pixel is rounded to 9 before it divides. It stores the size the window reports after its move,
+// rounded half to even into 32 bits. The first notification after it, which its own move may cause, only
+// arms the handler. Later ones scale by the ratio to the size read back after the previous scaling, so
+// ratios compound: by 12100 / 12000 and then 9400 / 12100, where once by 9400 / 12000 would give 783.333374.
+//
+// A load resets the flags, then stops at the step that faults, keeping the figures before it and scaling
+// nothing; twips per pixel of 0.4 is rounded to 0 and then divides. A height beyond 32 bits stops a resize
+// after the scaling and before either size is stored, and the next resize still works, by 48000 / 12000 and
+// 6000 / 6000. A width stored as 0 stops the next resize before it scales anything, with FirstLayout false.
+const char* const kSizing = R"(
+new 8.5714283 8.5714283 16457.143 9257.1426 12000 6000 = ok | 9 9 1029 1829 first | 27436 x 10290 |
+2286.25 857.5 4572.5 514.5 16.0050011; new 15 15 12000 9000 7425 32768 = ok | 15 15 600 800 first |
+7426 x 32768 | 1000 500 2000 300 8; new 15 15 12000 9000 12000 6000 = ok | 15 15 600 800 first | 12000 x 6000 |
+1000 500 2000 300 8; resize 24000 3000 = ok | 15 15 600 800 first armed | 12000 x 6000 | 1000 500 2000 300 8;
+resize 12100 6500 = ok | 15 15 600 800 armed | 12100 x 6500 | 1008.33331 541.666687 2016.66663 325 8.36666679;
+resize 9400 5500 = ok | 15 15 600 800 armed | 9400 x 5500 | 783.333313 458.333344 1566.66663 275 6.78960609;
+load 15 15 15360 600000 9400 5500 = ScreenHeightPx: integer overflow | 15 15 600 800 first | 9400 x 5500 |
+783.333313 458.333344 1566.66663 275 6.78960609;
+new 40000 15 15360 11520 11580 4215 = TwipsPerPixelX: integer overflow | 0 0 0 0 first | 0 x 0 | 1000 500 2000 300 8;
+new 15 nan 15360 11520 11580 4215 = TwipsPerPixelY: integer overflow | 15 0 0 0 first | 0 x 0 | 1000 500 2000 300 8;
+new 15 15 15360 600000 11580 4215 = ScreenHeightPx: integer overflow | 15 15 0 0 first | 0 x 0 | 1000 500 2000 300 8;
+new 15 0.4 15360 11520 11580 4215 = ScreenHeightPx: floating-point fault | 15 0 0 0 first | 0 x 0 |
+1000 500 2000 300 8; new 0.4 15 0 11520 11580 4215 = ScreenWidthPx: floating-point fault | 0 15 768 0 first |
+0 x 0 | 1000 500 2000 300 8; new 15 15 12000 9000 12000 6000 = ok | 15 15 600 800 first | 12000 x 6000 |
+1000 500 2000 300 8; resize 12000 6000 = ok | 15 15 600 800 first armed | 12000 x 6000 | 1000 500 2000 300 8;
+resize 24000 3e9 = LastHeight: integer overflow | 15 15 600 800 armed | 12000 x 6000 |
+2000 250000000 4000 150000000 2000008;
+resize 48000 6000 = ok | 15 15 600 800 armed | 48000 x 6000 | 8000 250000000 16000 150000000 5000020;
+new 15 15 12000 9000 0 6000 = ok | 15 15 600 800 first | 0 x 6000 | 1000 500 2000 300 8;
+resize 0.4 6000 = ok | 15 15 600 800 first armed | 0 x 6000 | 1000 500 2000 300 8;
+resize 0.4 6000 = horizontal factor: floating-point fault | 15 15 600 800 armed | 0 x 6000 | 1000 500 2000 300 8)";
 
-        EXPECT_EQ(ResizeControls(kx, ky, form, true).failure(),
-                  (LayoutFailure{LayoutStep::FontFactor, LayoutFault::FloatingPoint}));
-        EXPECT_EQ(form.snapshot(), before);
+TEST(WindowSizing, LoadsAndResizesByTheseFactorsAndStopsAtTheStepThatFaults) {
+    std::optional<WindowSizing> sizing;
+    std::optional<FakeForm> form;
+    for (const QString& row : QString(kSizing).simplified().split("; ")) {
+        QList<float> numbers;
+        for (const QString& number : row.section(" = ", 0, 0).split(' ').mid(1))
+            numbers.append(number.toFloat());
+        if (row.startsWith("new")) {
+            sizing.emplace();
+            form.emplace().slack = 0.5f;
+        }
+        form->frame.p[W] = numbers[numbers.size() - 2];
+        form->frame.p[H] = numbers.back();
+        const LayoutOutcome result =
+            row.startsWith("resize")
+                ? sizing->Form_Resize(*form)
+                : sizing->Form_Load({numbers[0], numbers[1], numbers[2], numbers[3]}, *form);
+        const ResizeState& s = sizing->resizeState();
+        EXPECT_EQ(QString::asprintf("%s | %d %d %d %d%s%s | %d x %d | ", qPrintable(outcome(result)),
+                                    s.TwipsPerPixelX, s.TwipsPerPixelY, s.ScreenHeightPx, s.ScreenWidthPx,
+                                    s.FirstLayout ? " first" : "", s.ResizeArmed ? " armed" : "",
+                                    sizing->sizes().LastWidth, sizing->sizes().LastHeight) +
+                      text(form->find("Sample")),
+                  row.section(" = ", 1))
+            << row.toStdString();
     }
-}
-
-ScreenMetrics screenOf(int widthPx, int heightPx) {
-    return {15, 15, float(widthPx) * 15, float(heightPx) * 15};
-}
-
-const ScreenMetrics kDesignScreen = screenOf(800, 600);
-
-// TwipsPerPixelX, TwipsPerPixelY, ScreenHeightPx, ScreenWidthPx: the load's steps in their order.
-std::array<qint16, 4> screenFigures(const ResizeState& state) {
-    return {state.TwipsPerPixelX, state.TwipsPerPixelY, state.ScreenHeightPx, state.ScreenWidthPx};
-}
-
-// A window of the given outer size whose control loop sees one control at (1000, 500, 2000, 300), so
-// that every factor shows in its geometry.
-FakeMainForm sampleMainForm(float width, float height) {
-    FakeMainForm form = designMainForm();
-    form.frame.p[FakeControl::W] = width;
-    form.frame.p[FakeControl::H] = height;
-    form.add("Sample", box(1000, 500, 2000, 300));
-    return form;
-}
-
-// The main window's sizing from its load, on the design screen unless another is given, with the window at
-// the given outer size.
-struct LoadedWindow {
-    LoadedWindow(float width, float height, float frameSlack = 0, const ScreenMetrics& screen = kDesignScreen)
-        : form(sampleMainForm(width, height)) {
-        form.frameSlack = frameSlack;
-        loaded = sizing.Form_Load(screen, form).ok();
-    }
-    // The notification that Form_Load's own move may cause.
-    bool swallowFirstNotification() { return sizing.Form_Resize(form).ok(); }
-    LayoutOutcome resizeTo(float width, float height) {
-        form.frame.p[FakeControl::W] = width;
-        form.frame.p[FakeControl::H] = height;
-        return sizing.Form_Resize(form);
-    }
-    float sample(FakeControl::Property property) { return *form.at("Sample").p[property]; }
-
-    WindowSizing sizing;
-    FakeMainForm form;
-    bool loaded = false;
-};
-
-TEST(WindowSizing, LoadScalesFromThe800x600DesignByTheScreenInWholePixels) {
-    // 168 DPI on 1920 x 1080: twips per pixel is rounded to 9 before it divides.
-    LoadedWindow w(12000, 6000, 0, {8.5714283f, 8.5714283f, 16457.143f, 9257.1426f});
-    ASSERT_TRUE(w.loaded);
-
-    EXPECT_EQ(screenFigures(w.sizing.resizeState()), (std::array<qint16, 4>{9, 9, 1029, 1829}));
-    const float kx = 2.28625f, ky = 1.715f, kf = 2.0006251f;
-    EXPECT_EQ(w.form.at("Sample"), box(1000 * kx, 500 * ky, 2000 * kx, 300 * ky, 8 * kf));
-}
-
-TEST(WindowSizing, LoadResetsTheResizeFlagsThenStopsAtTheFaultingStepKeepingTheEarlierOnesAndScalesNothing) {
-    using enum LayoutStep;
-    using enum LayoutFault;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    // Twips per pixel of 0.4 is rounded to 0 and then divides.
-    const struct {
-        ScreenMetrics screen;
-        LayoutFailure failure;
-        std::array<qint16, 4> figures;
-    } cases[] = {
-        {{40000, 15, 15360, 11520}, {TwipsPerPixelX, IntegerOverflow}, {0, 0, 0, 0}},
-        {{15, nan, 15360, 11520}, {TwipsPerPixelY, IntegerOverflow}, {15, 0, 0, 0}},
-        {screenOf(1024, 40000), {ScreenHeightPx, IntegerOverflow}, {15, 15, 0, 0}},
-        {{15, 0.4f, 15360, 11520}, {ScreenHeightPx, FloatingPoint}, {15, 0, 0, 0}},
-        {{0.4f, 15, 0, 11520}, {ScreenWidthPx, FloatingPoint}, {0, 15, 768, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(describe(c.failure).toStdString());
-        WindowSizing sizing;
-        // As an earlier load and resize left them.
-        sizing.resizeState().FirstLayout = false;
-        sizing.resizeState().ResizeArmed = true;
-        FakeMainForm form = designMainForm();
-        const auto before = form.snapshot();
-
-        EXPECT_EQ(sizing.Form_Load(c.screen, form).failure(), c.failure);
-        EXPECT_EQ(screenFigures(sizing.resizeState()), c.figures);
-        EXPECT_EQ(form.snapshot(), before);
-        EXPECT_TRUE(sizing.resizeState().FirstLayout);
-        EXPECT_FALSE(sizing.resizeState().ResizeArmed);
-    }
-}
-
-TEST(WindowSizing, LoadStoresTheSizeTheWindowReportsAfterItsMoveRoundedHalfToEvenInto32Bits) {
-    // The frame settles half a twip larger than asked; the factors alone would give 7425 x 32768.
-    LoadedWindow w(7425, 32768, 0.5f);
-    ASSERT_TRUE(w.loaded);
-    EXPECT_EQ(w.sizing.sizes().LastWidth, 7426);
-    EXPECT_EQ(w.sizing.sizes().LastHeight, 32768);
-}
-
-TEST(WindowSizing, FirstNotificationOnlyArmsThenResizesCompoundRatiosOfTheSizesReadAfterEachScaling) {
-    using enum FakeControl::Property;
-    LoadedWindow w(12000, 6000);
-    ASSERT_TRUE(w.loaded);
-    const auto loaded = w.form.snapshot().second;
-    // Form_Load's own move may cause this first notification.
-    ASSERT_TRUE(w.resizeTo(24000, 3000));
-    EXPECT_EQ(w.form.snapshot().second, loaded);
-    w.form.at("Line2") = line(0, 0, 0, 0);
-
-    ASSERT_TRUE(w.resizeTo(12100, 6500));
-    EXPECT_EQ(w.sample(L), 1008.33331f);
-    EXPECT_EQ(w.sample(T), 541.666687f);
-    // (1560 + 375 + 2400) / 2 twips scaled by 6500 / 6000.
-    EXPECT_EQ(w.form.at("Line2"), line(1, 2348, 12100, 2348));
-    EXPECT_FALSE(w.sizing.resizeState().FirstLayout);
-
-    ASSERT_TRUE(w.resizeTo(9400, 5500));
-    // By 12100 / 12000 and then 9400 / 12100; scaling once by 9400 / 12000 would give 783.333374.
-    EXPECT_EQ(w.sample(L), 783.333313f);
-    EXPECT_EQ(w.sample(T), 458.333344f);
-}
-
-TEST(WindowSizing, ResizeFactorFaultStopsBeforeScalingWithFirstLayoutAlreadyFalse) {
-    // A width below half a twip is stored as 0, which the next ratio divides by.
-    LoadedWindow w(0.4f, 6000);
-    ASSERT_TRUE(w.loaded && w.swallowFirstNotification());
-    const auto before = w.form.snapshot();
-
-    EXPECT_EQ(w.resizeTo(0.4f, 6000).failure(),
-              (LayoutFailure{LayoutStep::HorizontalFactor, LayoutFault::FloatingPoint}));
-    EXPECT_FALSE(w.sizing.resizeState().FirstLayout);
-    EXPECT_EQ(w.form.snapshot(), before);
-}
-
-TEST(WindowSizing, StoredHeightOverflowStopsAfterScalingAndBeforeTheWidthAndTheNextResizeStillWorks) {
-    LoadedWindow w(12000, 6000);
-    ASSERT_TRUE(w.loaded && w.swallowFirstNotification());
-
-    EXPECT_EQ(w.resizeTo(24000, 3e9f).failure(),
-              (LayoutFailure{LayoutStep::LastHeight, LayoutFault::IntegerOverflow}));
-    // By 48000 / 12000 and 6000 / 6000: neither size was stored, while the first scaling took place.
-    ASSERT_TRUE(w.resizeTo(48000, 6000));
-    EXPECT_EQ(w.form.at("Sample"), box(8000, 250000000, 16000, 150000000, 5000020));
-}
-
-TEST(WindowSizing, FailureDescriptionNamesTheStepAndTheFault) {
-    EXPECT_EQ(describe({LayoutStep::HorizontalFactor, LayoutFault::FloatingPoint}),
-              QStringLiteral("horizontal factor: floating-point fault"));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
+#include "no_windows.h"
 #include "palm/database_list.h"
 #include "palm/user_folder.h"
 #include "qt_printers.h"
-#include "state/window_controls.h"
 #include "temp_drives.h"
 
 #include <gtest/gtest.h>
@@ -9,174 +9,98 @@
 namespace fambridge {
 namespace {
 
-// The main window as the database list sees it. DBList behaves like a drop-down list: adding an entry
-// does not select it, and setting its text selects only an exact match.
-class RecordingForm : public MainFormControls {
+// The main window as the database list sees it. DBList behaves like a drop-down list: adding an entry does
+// not select it, and setting its text selects only an exact match. An earlier refresh may have left the
+// window so: the refresh must set the list and both buttons.
+class RecordingForm : public testing::NoWindows {
 public:
-    // An earlier refresh may have left the window so: the refresh must set the list and both buttons.
-    QStringList dbList{QStringLiteral("Old")};
-    QString selected = QStringLiteral("Old");
+    QStringList dbList{"Old"};
+    QString selected = "Old";
     bool browseI = true;
     bool browseE = true;
 
-    // The entries, the selection in brackets, and I and E for BrowseI and BrowseE where enabled.
-    QString shown() const {
-        return dbList.join(QLatin1Char(' ')) + QStringLiteral(" [") + selected + QLatin1Char(']') +
-               (browseI ? QStringLiteral(" I") : QString()) + (browseE ? QStringLiteral(" E") : QString());
-    }
-
     void setBrowseIEnabled(bool enabled) override { browseI = enabled; }
     void setBrowseEEnabled(bool enabled) override { browseE = enabled; }
-    void clearDBList() override {
-        dbList.clear();
-        selected.clear();
-    }
+    void clearDBList() override { dbList.clear(), selected.clear(); }
     void addDBListItem(const QString& name) override { dbList.append(name); }
-    void setDBListText(const QString& name) override {
-        if (dbList.contains(name))
-            selected = name;
-    }
-    // Start-up's part of the window.
-    void setImportEnabled(bool) override {}
-    void setExportEnabled(bool) override {}
-    void setFromFilename(const QString&) override {}
-    void setToFilename(const QString&) override {}
-    void setUserFolderLabel(const QString&) override {}
+    void setDBListText(const QString& name) override { selected = dbList.contains(name) ? name : selected; }
 };
 
-// Drive C: with the entries, which are paths inside the folder `in` separated by blanks, created in
-// order: a folder where the path ends in '/', otherwise an empty file.
-struct Drive {
-    explicit Drive(const QString& entries, const QString& in = {}) { add(entries, in); }
-    void add(const QString& entries, const QString& in = {}) {
-        for (const QString& entry : entries.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            if (entry.endsWith(QLatin1Char('/')))
-                drives.makeFolder(QLatin1Char('C'), in + entry.chopped(1));
-            else
-                drives.makeFile(QLatin1Char('C'), in + entry);
-        }
+// Makes on drive C: the entries given, separated by blanks, in order: a folder where the path ends in '/',
+// else an empty file. A path is inside the folder `in` unless it starts with '/'.
+void make(testing::TempDrives& drives, const QString& entries, const QString& in = {}) {
+    for (const QString& entry : entries.split(' ', Qt::SkipEmptyParts)) {
+        const QString path = entry.startsWith('/') ? entry.mid(1) : in + entry;
+        path.endsWith('/') ? void(drives.makeFolder('C', path)) : void(drives.makeFile('C', path));
     }
+}
 
-    testing::TempDrives drives;
-    RecordingForm form;
-    AppState state;
-};
-
-const QString kPalm = QStringLiteral("C:\\PALM");
+// The user folder, the entries of the list, the selection in brackets, and I and E for BrowseI and BrowseE
+// where enabled.
+QString shown(const AppState& state, const RecordingForm& form) {
+    return state.UserFolder + ": " + form.dbList.join(' ') + " [" + form.selected + ']' +
+           (form.browseI ? " I" : "") + (form.browseE ? " E" : "");
+}
 
 // PALM/User01<suffix> ... PALM/User<last><suffix>, listed in that order; folders by default.
 QString numbered(int last, const char* suffix = "/ ") {
     QString entries;
     for (int i = 1; i <= last; ++i)
-        entries += QStringLiteral("PALM/User%1").arg(i, 2, 10, QLatin1Char('0')) + suffix;
+        entries += QString("PALM/User%1").arg(i, 2, 10, QLatin1Char('0')) + suffix;
     return entries;
 }
 
+// The first of at most twenty folders in C:\PALM, files and dots not counted, with a Backup of any kind in
+// any letter case; a folder named as the swap file takes no place. Without PALM the root of C: is looked at,
+// and else the user folder is C:. The database list of the folder found follows.
 TEST(UserFolderDiscovery, LocatePalmFolderChoosesTheFirstOfTwentySubfoldersWithABackupOrElseC) {
-    const struct {
-        const char* what;
-        QString drive;
-        QString UserFolder;
-    } cases[] = {
-        {"first listed folder with a Backup wins", "PALM/UserA/ PALM/UserB/BACKUP/ PALM/UserC/Backup/",
-         "C:\\PALM\\UserB"},
-        {"an ordinary file named Backup qualifies", "PALM/UserA/Backup", "C:\\PALM\\UserA"},
-        {"PALM is found in any letter case and kept as given", "palm/Owner/backup/", "C:\\PALM\\Owner"},
-        {"the twentieth folder is still a candidate when files and dots come first",
-         numbered(20) + numbered(20, ".txt ") + "PALM/User20/Backup/", "C:\\PALM\\User20"},
-        {"the twenty-first folder is never a candidate", numbered(21) + "PALM/User21/Backup/", "C:"},
-        {"a folder named PAGEFILE.SYS in any letter case is skipped and takes no place",
-         "PALM/PageFile.sys/Backup/ " + numbered(20) + "PALM/User20/Backup/", "C:\\PALM\\User20"},
-        {"missing PALM scans the root of C:", "Other/ Projects/Backup/", "C:\\Projects"},
-        {"PALM that is a file scans the root of C:", "PALM Projects/Backup/", "C:\\Projects"},
-        {"PALM without a user folder gives C: and leaves the root unscanned", "PALM/UserA/ Projects/Backup/",
-         "C:"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Drive d(c.drive);
-
-        LocatePalmFolder(d.state, d.drives.fileSystem(), d.form, kPalm);
-
-        EXPECT_EQ(d.state.UserFolder, c.UserFolder);
+    for (const auto& [entries, expected] : {
+             std::pair{QString("PALM/UserA/ PALM/UserB/BACKUP/ PALM/UserC/Backup/"),
+                       "C:\\PALM\\UserB:  [] I"},
+             {"PALM/UserA/Backup", "C:\\PALM\\UserA:  [] I"},
+             {"palm/Owner/backup/FamilyP.PDB palm/Owner/backup/FamilyE.PDB", "C:\\PALM\\Owner: Family [] I"},
+             {numbered(20) + numbered(20, ".txt ") + "PALM/User20/Backup/", "C:\\PALM\\User20:  [] I"},
+             {numbered(21) + "PALM/User21/Backup/", "C::  []"},
+             {"PALM/PageFile.sys/Backup/ " + numbered(20) + "PALM/User20/Backup/", "C:\\PALM\\User20:  [] I"},
+             {"Other/ Projects/Backup/", "C:\\Projects:  [] I"},
+             {"PALM Projects/Backup/", "C:\\Projects:  [] I"},
+             {"PALM/UserA/ Projects/Backup/", "C::  []"},
+         }) {
+        testing::TempDrives drives;
+        make(drives, entries);
+        RecordingForm form;
+        AppState state;
+        LocatePalmFolder(state, drives.fileSystem(), form, "C:\\PALM");
+        EXPECT_EQ(shown(state, form), expected) << entries.toStdString();
     }
 }
 
-TEST(UserFolderDiscovery, LocatePalmFolderEndsWithTheDatabaseListOfTheFolderFound) {
-    Drive d("PALM/Owner/BACKUP/FamilyP.PDB PALM/Owner/BACKUP/FamilyE.PDB");
-
-    LocatePalmFolder(d.state, d.drives.fileSystem(), d.form, kPalm);
-
-    EXPECT_EQ(d.form.shown(), QStringLiteral("Family [] I"));
-}
-
-// A user folder and its BACKUP folder, the latter as Drive takes it.
-const QString kUserFolder = QStringLiteral("C:\\PALM\\Owner");
-const QString kBackup = QStringLiteral("PALM/Owner/BACKUP/");
-
-TEST(DatabaseList, ListsCompletePairsInListingOrderAndSelectsOnlyTheExactRememberedNameWhichEnablesBrowseE) {
-    const struct {
-        const char* what;
-        const char* backup;
-        const char* DatabaseName;
-        const char* shown;
-    } cases[] = {
-        {"only complete pairs, either half in any letter case, named as the P half",
-         "familyp.pdb FAMILYe.pdb OtherP.PDB LoneE.PDB Notes.txt", "", "family [] I"},
-        {"listing order, remembered database selected",
-         "ZetaP.PDB ZetaE.PDB alphaP.PDB alphaE.PDB BetaP.PDB BetaE.PDB", "Beta",
-         "alpha Beta Zeta [Beta] I E"},
-        {"name differing in letter case is listed but not selected", "FAMILYP.PDB FAMILYE.PDB", "Family",
-         "FAMILY [] I"},
-        {"folders and hidden files named like a pair are no database",
-         "DirP.PDB/ DirE.PDB FileP.PDB FileE.PDB/ .SecretP.PDB .SecretE.PDB", ".Secret", " [] I"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Drive d(c.backup, kBackup);
-        d.state.UserFolder = kUserFolder;
-        d.state.DatabaseName = c.DatabaseName;
-
-        RefreshDatabaseList(d.state, d.drives.fileSystem(), d.form);
-
-        EXPECT_EQ(d.form.shown(), c.shown);
+// Complete pairs only, either half in any letter case, named as the P half, in listing order; the remembered
+// database is selected only by its exact name, which enables BrowseE. A missing user folder becomes C: and
+// empties the list; BrowseI needs a BACKUP of any kind.
+TEST(DatabaseList, ListsCompletePairsInListingOrderAndSelectsOnlyTheExactRememberedName) {
+    for (const auto& [userFolder, database, entries, expected] : {
+             std::tuple{"C:\\PALM\\Owner", "", "familyp.pdb FAMILYe.pdb OtherP.PDB LoneE.PDB Notes.txt",
+                        "C:\\PALM\\Owner: family [] I"},
+             {"C:\\PALM\\Owner", "Beta", "ZetaP.PDB ZetaE.PDB alphaP.PDB alphaE.PDB BetaP.PDB BetaE.PDB",
+              "C:\\PALM\\Owner: alpha Beta Zeta [Beta] I E"},
+             {"C:\\PALM\\Owner", "Family", "FAMILYP.PDB FAMILYE.PDB", "C:\\PALM\\Owner: FAMILY [] I"},
+             {"C:\\PALM\\Owner", ".Secret",
+              "DirP.PDB/ DirE.PDB FileP.PDB FileE.PDB/ .SecretP.PDB .SecretE.PDB", "C:\\PALM\\Owner:  [] I"},
+             {"C:\\PALM\\Gone", "Family", "/BACKUP/FamilyP.PDB /BACKUP/FamilyE.PDB", "C::  []"},
+             {"C:\\PALM\\Owner", "Family", "/PALM/Owner/", "C:\\PALM\\Owner:  []"},
+             {"C:\\PALM\\Owner", "Family", "/PALM/Owner/Backup", "C:\\PALM\\Owner:  [] I"},
+             {"C:", "Family", "/BACKUP/FamilyP.PDB /BACKUP/FamilyE.PDB", "C:: Family [Family] I E"},
+         }) {
+        testing::TempDrives drives;
+        make(drives, entries, "PALM/Owner/BACKUP/");
+        RecordingForm form;
+        AppState state;
+        state.UserFolder = userFolder;
+        state.DatabaseName = database;
+        RefreshDatabaseList(state, drives.fileSystem(), form);
+        EXPECT_EQ(shown(state, form), expected) << entries;
     }
-}
-
-TEST(DatabaseList, BackupFolderIsLookedForInTheUserFolderAndAMissingUserFolderBecomesCAndEmptiesTheList) {
-    const QString rootPair = QStringLiteral("BACKUP/FamilyP.PDB BACKUP/FamilyE.PDB");
-    const struct {
-        const char* what;
-        QString drive, UserFolder, userFolderAfter, shown;
-    } cases[] = {
-        {"missing user folder", rootPair, "C:\\PALM\\Gone", "C:", " []"},
-        {"user folder without BACKUP", "PALM/Owner/", kUserFolder, kUserFolder, " []"},
-        {"BACKUP that is a file", "PALM/Owner/Backup", kUserFolder, kUserFolder, " [] I"},
-        {"fallback C:", rootPair, "C:", "C:", "Family [Family] I E"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Drive d(c.drive);
-        d.state.UserFolder = c.UserFolder;
-        d.state.DatabaseName = QStringLiteral("Family");
-
-        RefreshDatabaseList(d.state, d.drives.fileSystem(), d.form);
-
-        EXPECT_EQ(d.state.UserFolder, c.userFolderAfter);
-        EXPECT_EQ(d.form.shown(), c.shown);
-    }
-}
-
-TEST(DatabaseList, NextRefreshGivesTheSameListAndSelectionPlusThePairsAddedSince) {
-    Drive d("FamilyP.PDB FamilyE.PDB OtherP.PDB OtherE.PDB", kBackup);
-    d.state.UserFolder = kUserFolder;
-    d.state.DatabaseName = QStringLiteral("Other");
-    RefreshDatabaseList(d.state, d.drives.fileSystem(), d.form);
-    d.add("NewP.PDB NewE.PDB", kBackup);
-
-    RefreshDatabaseList(d.state, d.drives.fileSystem(), d.form);
-
-    EXPECT_EQ(d.form.shown(), QStringLiteral("Family New Other [Other] I E"));
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "platform/program_launcher.h"
 #include "platform/result.h"
 #include "qt_printers.h"
 
+#include <QDir>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace fambridge::testing {
 
@@ -18,13 +21,16 @@ template <typename R> QString outcome(const R& result) {
     return result ? QStringLiteral("ok") : QStringLiteral("error: ") + result.error();
 }
 
-// Prepares and starts a program in one go, as the converter commands do.
-inline Result<qint64> startProgram(platform::ProgramStarter& starter, const QString& dosProgram,
-                                   const QStringList& arguments) {
-    const auto prepared = starter.prepare(dosProgram, arguments);
-    if (!prepared)
-        return prepared.failure();
-    return starter.start(*prepared);
+// Names in one string, so that a table row states a whole listing and a failure shows all of it.
+inline QString joined(const std::vector<QString>& names) {
+    return QStringList(names.begin(), names.end()).join(QLatin1Char('|'));
 }
+
+// Puts the process's current folder back when a test that moves it ends. Declare it after the TempDrives
+// it may lead into, so the folder is left before it is removed.
+struct CurrentFolderGuard {
+    ~CurrentFolderGuard() { QDir::setCurrent(saved); }
+    const QString saved = QDir::currentPath();
+};
 
 } // namespace fambridge::testing

@@ -1,107 +1,91 @@
 #include "converter_stand_in.h"
 #include "platform/program_launcher.h"
+#include "platform/text_file.h"
 #include "platform/windows_command_line.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
 
-#include <QFile>
+#include <QCoreApplication>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
-
-#include <utility>
 
 namespace fambridge::platform {
 namespace {
 
-using testing::installStandIn;
 using testing::TempDrives;
 
-// Sets WINEPREFIX for one test, and puts back what was there.
-struct WinePrefix {
-    explicit WinePrefix(const QByteArray& value) { qputenv("WINEPREFIX", value); }
-    ~WinePrefix() { wasSet ? void(qputenv("WINEPREFIX", saved)) : void(qunsetenv("WINEPREFIX")); }
-    const bool wasSet = qEnvironmentVariableIsSet("WINEPREFIX");
-    const QByteArray saved = qgetenv("WINEPREFIX");
+// Sets an environment variable for one test, and puts back what was there.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const QByteArray& value) : name(name) { qputenv(name, value); }
+    ~ScopedVariable() { wasSet ? void(qputenv(name, saved)) : void(qunsetenv(name)); }
+    const char* name;
+    const bool wasSet = qEnvironmentVariableIsSet(name);
+    const QByteArray saved = qgetenv(name);
 };
 
-TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseWithTheArgumentsExactlyAsGiven) {
+// What a shell or a command line would split, expand or unquote must arrive as it was; the prefix of the
+// drive map must reach the program even when this process was started for another. The Windows program beside
+// it would need wine; the native one is preferred.
+TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseInItsFolderWithItsArgumentsExactly) {
     TempDrives drives;
-    const QString program = installStandIn(drives.makeFolder('C', "Conv"), "FLImport");
-    // The Windows program beside it would need wine; the native one is preferred.
+    const QString program = testing::installStandIn(drives.makeFolder('C', "Conv"), "FLImport");
     drives.makeFile('C', "Conv/FLImport.exe", "MZ");
     ProgramLauncher launcher(drives.fileSystem());
-    // The prefix of the drive map must reach the program even when this process was started for another.
-    WinePrefix wine("/some/other/prefix");
+    const ScopedVariable wine("WINEPREFIX", "/some/other/prefix");
 
-    // What a shell or a command line would split, expand or unquote must arrive as it was.
     const QStringList arguments{"with space", "\"quoted\" it's", "$HOME *", "trailing\\",
                                 "",           "Семья 家族.ged"};
-    const auto started = testing::startProgram(launcher, "C:\\Conv\\flimport", arguments);
+    const auto prepared = launcher.prepare("C:\\Conv\\flimport", arguments);
+    ASSERT_TRUE(prepared) << prepared.error().toStdString();
+    const auto started = launcher.start(*prepared);
     ASSERT_TRUE(started) << started.error().toStdString();
-
     const auto record = testing::waitForRecord(program);
     ASSERT_TRUE(record) << "the program did not report within 10 s";
     EXPECT_EQ(record->arguments, arguments);
-    EXPECT_EQ(record->folder, drives.host('C', "Conv"));
-    EXPECT_EQ(record->winePrefix, drives.prefix());
-    EXPECT_EQ(record->fambridgePrefix, drives.prefix());
+    EXPECT_EQ(QStringList({record->folder, record->winePrefix, record->fambridgePrefix}),
+              QStringList({drives.host('C', "Conv"), drives.prefix(), drives.prefix()}));
 }
 
-TEST(ProgramLauncher, RefusesWhatIsNoProgramNamingItAndItsFolder) {
+// Wine is looked for on the search path, here one folder, empty at first. It is handed the starter, the
+// Windows command line and the folder, each as UTF-16 code units of four hexadecimal digits, which pass
+// wine's own quoting unchanged.
+TEST(ProgramLauncher, RefusesWhatIsNoProgramAndHandsAWindowsProgramToWineWithItsCommandLineAsHexUnits) {
     TempDrives drives;
-    for (const char* name : {"FLImport", "Convert.bin"})
-        ASSERT_TRUE(
-            QFile::setPermissions(installStandIn(drives.makeFolder('C', "Conv"), name), QFile::ReadOwner));
-    drives.makeFolder('C', "Dirs/FLImport");
-    ProgramLauncher launcher(drives.fileSystem());
+    for (const char* file :
+         {"Conv/FLImport", "Conv/Convert.bin", "Dirs/FLImport/inside", "My Conv &%^/flimport.EXE"})
+        drives.makeFile('C', file);
+    const ScopedVariable searchPath("PATH", QFile::encodeName(drives.makeFolder('C', "Bin")));
+    ProgramLauncher launcher(drives.fileSystem(), "/opt/starter/fambridge-start.exe");
     for (const auto& [path, error] : {
              std::pair{"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
              {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
              {"C:\\Dirs\\FLImport", "FLImport in C:\\Dirs is a folder, not a program."},
              {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
+             {"C:\\My Conv &%^\\FLImport", "FLImport.exe in C:\\My Conv &%^ is a Windows program, and wine, "
+                                           "which runs it, is not installed."},
          })
-        EXPECT_EQ(testing::outcome(testing::startProgram(launcher, path, {})), QString("error: ") + error);
-}
+        EXPECT_EQ(testing::outcome(launcher.prepare(path, {})), QString("error: ") + error);
 
-// What the Windows starter is handed, read back: four hexadecimal digits a UTF-16 code unit.
-QString fromHexUnits(const QString& hex) {
-    QString text;
-    for (qsizetype i = 0; i + 4 <= hex.size(); i += 4)
-        text += QChar(char16_t(hex.mid(i, 4).toUShort(nullptr, 16)));
-    return text;
-}
-
-// A stand-in named wine, first on the search path, records what wine would be asked to run: the starter,
-// with the Windows command line and the folder, each as hexadecimal code units, started in the program's
-// folder. Odd names must survive that way unchanged; only the drive-root field gains its backslash.
-TEST(ProgramLauncher, WindowsProgramGoesThroughTheStarterWithItsExactCommandLineAndFolder) {
-    TempDrives drives;
-    drives.makeFile('C', "My Conv &%^/flimport.EXE", "MZ");
-    const QString fakeWine = installStandIn(drives.makeFolder('C', "FakeBin"), "wine");
-    ProgramLauncher launcher(drives.fileSystem(), "/opt/starter/fambridge-start.exe");
-    const QByteArray searchPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(drives.host('C', "FakeBin")));
-    const auto started =
-        testing::startProgram(launcher, "C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});
-    qputenv("PATH", searchPath);
-    ASSERT_TRUE(started) << started.error().toStdString();
-
-    const auto record = testing::waitForRecord(fakeWine);
-    ASSERT_TRUE(record);
-    ASSERT_EQ(record->arguments.size(), 3);
-    EXPECT_EQ(record->arguments[0], "/opt/starter/fambridge-start.exe");
-    EXPECT_EQ(fromHexUnits(record->arguments[1]),
-              R"("C:\My Conv &%^\FLImport" "C:\PALM\Léa $x `y`" "C:\\" "")");
-    EXPECT_EQ(fromHexUnits(record->arguments[2]), "C:\\My Conv &%^");
-    EXPECT_EQ(record->folder, drives.host('C', "My Conv &%^"));
-    EXPECT_EQ(record->winePrefix, drives.prefix());
+    const QString wine = testing::installStandIn(drives.host('C', "Bin"), "wine");
+    const auto prepared = launcher.prepare("C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});
+    ASSERT_TRUE(prepared) << prepared.error().toStdString();
+    QStringList handed{prepared->hostProgram, prepared->hostFolder};
+    for (const QString& hex : prepared->hostArguments.mid(1)) {
+        handed.append(QString());
+        for (qsizetype i = 0; i < hex.size(); i += 4)
+            handed.back() += QChar(char16_t(hex.mid(i, 4).toUShort(nullptr, 16)));
+    }
+    EXPECT_EQ(prepared->hostArguments.value(0), "/opt/starter/fambridge-start.exe");
+    EXPECT_EQ(handed, QStringList({wine, drives.host('C', "My Conv &%^"),
+                                   R"("C:\My Conv &%^\FLImport" "C:\PALM\Léa $x `y`" "C:\\" "")",
+                                   "C:\\My Conv &%^"}));
 }
 
 TEST(WindowsCommandLine, QuotesEachFieldDoublesBackslashesBeforeAClosingQuoteAndRefusesAQuote) {
     for (const auto& [fields, line] : {
-             std::pair{QStringList{"C:\\Conv\\FLImport", "C:\\PALM\\Owner\\INSTALL", "D:\\Gen\\tree.ged",
-                                   "C:\\Conv"},
-                       QString(R"("C:\Conv\FLImport" "C:\PALM\Owner\INSTALL" "D:\Gen\tree.ged" "C:\Conv")")},
+             std::pair{QStringList{"C:\\Conv\\FLImport", "D:\\Gen\\tree.ged"},
+                       QString(R"("C:\Conv\FLImport" "D:\Gen\tree.ged")")},
              {{"C:\\", "a\\\\", "\\\\server\\share"}, R"("C:\\" "a\\\\" "\\server\share")"},
              {{"", "a b", "&%^|<>;$`é"}, R"("" "a b" "&%^|<>;$`é")"},
              {{"C:\\Say \"hi\""},
@@ -111,19 +95,30 @@ TEST(WindowsCommandLine, QuotesEachFieldDoublesBackslashesBeforeAClosingQuoteAnd
         EXPECT_EQ(testing::valueOrError(windowsCommandLine(fields)), line);
 }
 
-// Wine is looked for on the search path; a path of one empty folder stands for a machine without it.
-TEST(ProgramLauncher, WindowsProgramWithoutWineIsAnError) {
-    TempDrives drives;
-    drives.makeFile('C', "Conv/FLImport.exe", "MZ");
-    ProgramLauncher launcher(drives.fileSystem());
-    const QByteArray searchPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(drives.makeFolder('C', "EmptyBin")));
-    const QString started = testing::outcome(testing::startProgram(launcher, "C:\\Conv\\FLImport", {}));
-    qputenv("PATH", searchPath);
+// Translates every message into its context and its English text, so that a message that bypasses
+// translation, or changes its context and loses the translations made for it, shows.
+class ContextTranslator : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        return QString::fromUtf8(context) + " | " + QString::fromUtf8(sourceText);
+    }
+};
 
-    EXPECT_EQ(
-        started,
-        "error: FLImport.exe in C:\\Conv is a Windows program, and wine, which runs it, is not installed.");
+TEST(Messages, ReachTheUserThroughTheTranslationOfTheirContext) {
+    ContextTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    TempDrives drives;
+    FileSystem& fileSystem = drives.fileSystem();
+    QStringList contexts;
+    for (const QString& message :
+         {fileSystem.deleteFile("Q:\\x.txt").error(), fileSystem.parse("").error(),
+          fileSystem.toDos(drives.prefix()).error(), decodeText(QByteArray("a\0b", 3)).error(),
+          ProgramLauncher(fileSystem).prepare("C:\\", {}).error()})
+        contexts.append(message.section(" | ", 0, 0));
+    EXPECT_EQ(contexts.join(' '), "fambridge::platform::FileSystem fambridge::platform::DosPath "
+                                  "fambridge::platform::DriveMap fambridge::platform::TextFile "
+                                  "fambridge::platform::ProgramLauncher");
 }
 
 } // namespace

@@ -1,219 +1,133 @@
+#include "file_size_limit.h"
 #include "qt_printers.h"
 #include "startup/settings_file.h"
+#include "startup/start_up.h"
 #include "temp_drives.h"
 
 #include <QDir>
-#include <QFileInfo>
-
-#include "file_size_limit.h"
+#include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 namespace fambridge {
 namespace {
 
-const QString kIniPath = QStringLiteral("C:\\App\\Famlore.ini");
-const QString kIniRelative = QStringLiteral("App/Famlore.ini");
 const QByteArray kHeader = "\"FAMBRIDGE\",\"1.40\"\r\n";
-const QByteArray kUtf8Mark = "\xEF\xBB\xBF";
-
-// A file of the current format holding only a user folder, for the cases that are about the file itself.
 const QByteArray kPlainFile = kHeader + "\"C:\\PALM\\User1\"\r\n\r\n\r\n\r\n\r\n\r\n";
-
-// Records with nothing but a user folder and perhaps a database.
-QStringList userFolderOnly(const QString& folder, const QString& database = QString()) {
-    return {folder, "", "", "", "", database};
-}
-const QStringList kPlainRecords = userFolderOnly("C:\\PALM\\User1");
 
 class SettingsFile : public ::testing::Test {
 protected:
-    SettingsFile() {
-        drives.makeFolder(QLatin1Char('C'), QStringLiteral("App"));
-        state.IniPath = kIniPath;
-        state.UserFolder = QStringLiteral("C:\\PALM\\User1");
-    }
+    SettingsFile() { state.IniPath = "C:\\App\\Famlore.ini"; }
 
-    void putIni(const QByteArray& bytes) { drives.makeFile(QLatin1Char('C'), kIniRelative, bytes); }
-    QByteArray iniBytes() { return drives.readHostFile(drives.host(QLatin1Char('C'), kIniRelative)); }
-    // The six records in their order, or no list at all when the file is not usable.
-    QStringList readIni(const QString& path = kIniPath) {
-        const std::optional<SettingsRecords> r = readSettingsFile(drives.fileSystem(), path);
-        if (!r)
-            return {};
-        return {r->UserFolder, r->ImportDir, r->ImportName, r->ExportDir, r->ExportName, r->DatabaseName};
+    void put(const QByteArray& bytes, const char* name = "Famlore.ini") {
+        drives.makeFile('C', QString("App/") + name, bytes);
+    }
+    QByteArray bytes() { return drives.readHostFile(drives.host('C', "App/Famlore.ini")); }
+    // The six records joined by '|', or "none|||||" when the file is not usable.
+    QString read() {
+        const auto r = readSettingsFile(drives.fileSystem(), state.IniPath).value_or(SettingsRecords{"none"});
+        return QStringList{r.UserFolder, r.ImportDir, r.ImportName, r.ExportDir, r.ExportName, r.DatabaseName}
+            .join('|');
     }
 
     testing::TempDrives drives;
     AppState state;
 };
 
+// A database is remembered with an export file only; a name outside Windows-1252 makes the whole file UTF-8
+// behind its mark; commas inside names are kept, and read back.
 TEST_F(SettingsFile, WritesExactlyTheseBytesInPlaceOfTheOldFileAndReadsThemBack) {
-    const struct {
-        const char* what;
-        QStringList choices; // UserFolder, ImportFile, ExportFile, DatabaseName
-        QByteArray bytes;
-        QStringList readBack;
-    } cases[] = {
-        {"database without export file is not saved",
-         {"C:\\PALM\\User1", "C:\\Genealogy\\tree.ged", "", "Family"},
-         kHeader + "\"C:\\PALM\\User1\"\r\n\"C:\\Genealogy\"\r\n\"tree.ged\"\r\n\r\n\r\n\r\n",
-         {"C:\\PALM\\User1", "C:\\Genealogy", "tree.ged", "", "", ""}},
-        {"export file saves its database, and commas inside names are kept",
-         {"C:\\PALM\\Smith, John", "C:\\Genealogy\\tree.ged", "C:\\Out\\a,b.ged", "Family"},
-         kHeader + "\"C:\\PALM\\Smith, John\"\r\n\"C:\\Genealogy\"\r\n\"tree.ged\"\r\n\"C:\\Out\"\r\n"
-                   "\"a,b.ged\"\r\n\"Family\"\r\n",
-         {"C:\\PALM\\Smith, John", "C:\\Genealogy", "tree.ged", "C:\\Out", "a,b.ged", "Family"}},
-        {"a name outside Windows-1252 makes the whole file UTF-8 with its mark",
-         {"C:\\PALM\\\u0141ukasz \u5bb6\u65cf", "", "C:\\Out\\d\u00e9j\u00e0.ged", ""},
-         kUtf8Mark + kHeader +
-             "\"C:\\PALM\\\xC5\x81ukasz \xE5\xAE\xB6\xE6\x97\x8F\"\r\n\r\n\r\n\"C:\\Out\"\r\n"
-             "\"d\xC3\xA9j\xC3\xA0.ged\"\r\n\"\"\r\n",
-         {"C:\\PALM\\\u0141ukasz \u5bb6\u65cf", "", "", "C:\\Out", "d\u00e9j\u00e0.ged", ""}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [choices, written] : {
+             std::pair{"C:\\PALM\\User1|C:\\Genealogy\\tree.ged||Family",
+                       kHeader + "\"C:\\PALM\\User1\"\r\n\"C:\\Genealogy\"\r\n\"tree.ged\"\r\n\r\n\r\n\r\n"},
+             {"C:\\PALM\\Łukasz 家族||C:\\Out\\déjà.ged|",
+              "\xEF\xBB\xBF" + kHeader +
+                  "\"C:\\PALM\\\xC5\x81ukasz \xE5\xAE\xB6\xE6\x97\x8F\"\r\n\r\n\r\n\"C:\\Out\"\r\n"
+                  "\"d\xC3\xA9j\xC3\xA0.ged\"\r\n\"\"\r\n"},
+             {"C:\\PALM\\Smith, John|C:\\Genealogy\\tree.ged|C:\\Out\\a,b.ged|Family",
+              kHeader + "\"C:\\PALM\\Smith, John\"\r\n\"C:\\Genealogy\"\r\n\"tree.ged\"\r\n\"C:\\Out\"\r\n"
+                        "\"a,b.ged\"\r\n\"Family\"\r\n"},
+         }) {
         // Longer than any new file, so that leftovers of it would show.
-        putIni(QByteArray(300, 'x'));
-        state.UserFolder = c.choices[0];
-        state.ImportFile = c.choices[1];
-        state.ExportFile = c.choices[2];
-        state.DatabaseName = c.choices[3];
-
+        put(QByteArray(300, 'x'));
+        const QStringList chosen = QString(choices).split('|');
+        state.UserFolder = chosen[0];
+        state.ImportFile = chosen[1];
+        state.ExportFile = chosen[2];
+        state.DatabaseName = chosen[3];
         ASSERT_TRUE(writeSettingsFile(drives.fileSystem(), state).ok());
-
-        EXPECT_EQ(iniBytes(), c.bytes);
-        EXPECT_EQ(readIni(), c.readBack);
+        EXPECT_EQ(bytes(), written);
     }
+    EXPECT_EQ(read(), "C:\\PALM\\Smith, John|C:\\Genealogy|tree.ged|C:\\Out|a,b.ged|Family");
 }
 
-// The pieces of a file that is not chosen stay in the state for the next choice of it.
-TEST(SettingsLines, SplitTheChosenFilesIntoTheirPiecesAndKeepThePiecesOfTheOthers) {
-    AppState state;
-    state.ImportDir = QStringLiteral("D:\\Old");
-    state.ImportName = QStringLiteral("old.ged");
-    state.ExportFile = QStringLiteral("E:\\Out\\family.ged");
-
-    settingsLines(state);
-
-    EXPECT_EQ((QStringList{state.ImportDir, state.ImportName, state.ExportDir, state.ExportName}),
-              (QStringList{"D:\\Old", "old.ged", "E:\\Out", "family.ged"}));
-}
-
-TEST_F(SettingsFile, DriveRootApplicationFolderWritesAndReadsAtTheRoot) {
-    // Start-up joins "C:\" and "\Famlore.ini" as they stand.
-    state.IniPath = QStringLiteral("C:\\\\Famlore.ini");
-    ASSERT_TRUE(writeSettingsFile(drives.fileSystem(), state).ok());
-    EXPECT_EQ(drives.readHostFile(drives.host(QLatin1Char('C'), QStringLiteral("Famlore.ini"))), kPlainFile);
-    EXPECT_EQ(readIni(state.IniPath), kPlainRecords);
-}
-
-TEST_F(SettingsFile, FolderInTheWayFailsNamingTheFileAndLeavesTheFolderAlone) {
-    const QString folder = drives.makeFolder(QLatin1Char('C'), kIniRelative);
-
-    const Status written = writeSettingsFile(drives.fileSystem(), state);
-
-    ASSERT_FALSE(written.ok());
-    EXPECT_TRUE(written.error().contains(kIniPath)) << written.error().toStdString();
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-}
-
-TEST_F(SettingsFile, FailedWriteNamesTheFileAndKeepsTheOldOneWithNothingBesideIt) {
-    putIni(kPlainFile);
-    state.UserFolder = QStringLiteral("D:\\Somewhere\\Else\\Entirely");
-
-    Status written;
+// A failed write names the file and keeps the old one, with nothing beside it: on a full disk, and over a
+// read-only file, which Windows refuses to replace whoever asks.
+TEST_F(SettingsFile, WriteThatFailsNamesTheFileAndKeepsWhatWasThere) {
+    put(kPlainFile);
     {
         testing::FileSizeLimit limit(16);
         ASSERT_TRUE(limit.active());
-        written = writeSettingsFile(drives.fileSystem(), state);
+        EXPECT_TRUE(writeSettingsFile(drives.fileSystem(), state).error().contains(state.IniPath));
     }
-
-    ASSERT_FALSE(written.ok());
-    EXPECT_TRUE(written.error().contains(kIniPath)) << written.error().toStdString();
-    EXPECT_EQ(iniBytes(), kPlainFile);
-    EXPECT_EQ(QDir(drives.host(QLatin1Char('C'), QStringLiteral("App")))
-                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList(QStringLiteral("Famlore.ini")));
-}
-
-QByteArray paddedTo(qint64 size) {
-    QByteArray bytes = kPlainFile + "padding:";
-    bytes.append(QByteArray(size - bytes.size(), 'x'));
-    return bytes;
+    ASSERT_TRUE(QFile::setPermissions(drives.host('C', "App/Famlore.ini"), QFile::ReadOwner));
+    EXPECT_EQ(writeSettingsFile(drives.fileSystem(), state).error(),
+              "C:\\App\\Famlore.ini cannot be written: it is read-only.");
+    EXPECT_EQ(bytes(), kPlainFile);
+    EXPECT_EQ(QDir(drives.host('C', "App")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"Famlore.ini"});
 }
 
 TEST_F(SettingsFile, ReadGivesTheseRecordsOrNoneForAFileThatIsNotUsable) {
-    const QByteArray fivePaths =
+    EXPECT_EQ(read(), "none|||||");
+    const auto paddedTo = [](qint64 size) { return kPlainFile + QByteArray(size - kPlainFile.size(), 'x'); };
+    const QByteArray paths =
         "\"C:\\PALM\\User1\"\r\n\"D:\\Gen\"\r\n\"tree.ged\"\r\n\"E:\\Out\"\r\n\"out.ged\"\r\n";
-    const auto fivePathsAnd = [](const char* database) {
-        return QStringList{"C:\\PALM\\User1", "D:\\Gen", "tree.ged", "E:\\Out", "out.ged", database};
-    };
-    const QStringList none;
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        QStringList records;
-    } cases[] = {
-        {"current format gives all six records", kHeader + fivePaths + "\"Family\"\r\n",
-         fivePathsAnd("Family")},
-        {"lower-case magic word is foreign", "\"fambridge\",\"1.40\"\r\n" + fivePaths + "\"Family\"\r\n",
-         none},
-        {"older version keeps five paths, needs no seventh line and gives database Famlore",
-         "\"FAMBRIDGE\",\"1.30\"\r\n" + fivePaths, fivePathsAnd("Famlore")},
-        {"version is compared as written, not as a number",
-         "\"FAMBRIDGE\",\"1.4\"\r\n" + fivePaths + "\"Family\"\r\n", fivePathsAnd("Famlore")},
-        {"unquoted fields lose surrounding blanks",
-         "FAMBRIDGE , 1.40\r\n  C:\\PALM\\User 1 \t\r\n\tD:\\Gen\r\ntree.ged  \r\n\r\n\r\n  Family\r\n",
-         {"C:\\PALM\\User 1", "D:\\Gen", "tree.ged", "", "", "Family"}},
-        {"quoted fields keep their blanks", kHeader + "\" C:\\PALM\\User1 \"\r\n\r\n\r\n\r\n\r\n\r\n",
-         userFolderOnly(" C:\\PALM\\User1 ")},
-        {"fields may share a line",
-         "\"FAMBRIDGE\",\"1.40\",\"C:\\PALM\\User1\",\"D:\\Gen\"\r\n\"tree.ged\",,\r\n\"Family\"\r\n",
-         {"C:\\PALM\\User1", "D:\\Gen", "tree.ged", "", "", "Family"}},
-        {"lone line feeds end lines", "\"FAMBRIDGE\",\"1.40\"\n\"C:\\PALM\\User1\"\n\n\n\n\n\"Family\"\n",
-         userFolderOnly("C:\\PALM\\User1", "Family")},
-        {"high bytes are Windows-1252", kHeader + "\"C:\\\x80uro\\\x9C\"\r\n\r\n\r\n\r\n\r\n\r\n",
-         userFolderOnly("C:\\\u20acuro\\\u0153")},
-        {"file at the size limit is read", paddedTo(kSettingsSizeLimit), kPlainRecords},
-        {"file over the size limit is not usable", paddedTo(kSettingsSizeLimit + 1), none},
-        {"current format without the seventh line is short", kHeader + fivePaths, none},
-        {"current format whose empty last line lacks its end is short",
-         kHeader + "\"C:\\PALM\\User1\"\r\n\r\n\r\n\r\n\r\n", none},
-        {"empty file is not usable", "", none},
-        {"NUL byte makes it not text", kPlainFile.left(30) + QByteArray(1, '\0') + kPlainFile.mid(30), none},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        putIni(c.bytes);
-        EXPECT_EQ(readIni(), c.records);
+    const QString records = "C:\\PALM\\User1|D:\\Gen|tree.ged|E:\\Out|out.ged|";
+    for (const auto& [file, expected] : std::initializer_list<std::pair<QByteArray, QString>>{
+             {kHeader + paths + "\"Family\"\r\n", records + "Family"},
+             {"\"fambridge\",\"1.40\"\r\n" + paths + "\"Family\"\r\n", "none|||||"},
+             // An older version needs no seventh line and worked on the database Famlore; the version is
+             // compared as written, not as a number.
+             {"\"FAMBRIDGE\",\"1.30\"\r\n" + paths, records + "Famlore"},
+             {"\"FAMBRIDGE\",\"1.4\"\r\n" + paths + "\"Family\"\r\n", records + "Famlore"},
+             // Unquoted fields lose surrounding blanks, quoted ones keep them; fields may share a line; lone
+             // line feeds end lines; high bytes are Windows-1252.
+             {"FAMBRIDGE , 1.40\r\n  C:\\PALM\\User 1 \t\r\n\tD:\\Gen\n\" tree.ged \",,\r\n  Family\r\n",
+              "C:\\PALM\\User 1|D:\\Gen| tree.ged |||Family"},
+             {kHeader + "\"C:\\\x80uro\\\x9C\"\r\n\r\n\r\n\r\n\r\n\r\n", "C:\\€uro\\œ|||||"},
+             {paddedTo(kSettingsSizeLimit), "C:\\PALM\\User1|||||"},
+             {paddedTo(kSettingsSizeLimit + 1), "none|||||"},
+             // A file of the current format is short without its seventh line, or its end.
+             {kHeader + paths, "none|||||"},
+             {kHeader + "\"C:\\PALM\\User1\"\r\n\r\n\r\n\r\n\r\n", "none|||||"},
+             {QByteArray(), "none|||||"},
+             {kPlainFile.left(30) + QByteArray(1, '\0') + kPlainFile.mid(30), "none|||||"},
+         }) {
+        put(file, "FAMLORE.INI");
+        EXPECT_EQ(read(), expected) << ::testing::PrintToString(file);
     }
+    // A folder with an empty name holds no file, whatever the name.
+    AppState started;
+    takeSavedChoices(started, {"C:", "", "tree.ged", "E:\\Out", "out.ged", "Family"});
+    EXPECT_EQ(started.ImportFile + '|' + started.ExportFile, "|E:\\Out\\out.ged");
 }
 
-TEST_F(SettingsFile, MissingFileOrAFolderInItsPlaceIsNotUsable) {
-    EXPECT_EQ(readIni(), QStringList());
-    drives.makeFolder(QLatin1Char('C'), kIniRelative);
-    EXPECT_EQ(readIni(), QStringList());
-}
-
-TEST_F(SettingsFile, FileNameIsFoundInAnyLetterCase) {
-    drives.makeFile(QLatin1Char('C'), QStringLiteral("App/FAMLORE.INI"), kPlainFile);
-    EXPECT_EQ(readIni(), kPlainRecords);
-}
-
+// Full path, folder, name; the pieces of a file that is not chosen stay in the state for the next choice.
 TEST(SplitPath, CutsAtTheLastSeparatorOfEitherKindAndGivesNoFolderWithoutOne) {
-    // Full path, folder, name.
-    const QStringList cases[] = {{"C:\\tree.ged", "C:", "tree.ged"},
-                                 {"C:\\Genealogy\\", "C:\\Genealogy", ""},
-                                 {"C:/Gen\\Sub/tree.ged", "C:/Gen\\Sub", "tree.ged"},
-                                 {"tree.ged", "", "tree.ged"}};
-    for (const QStringList& c : cases) {
-        QStringList pieces{c[0], QStringLiteral("stale"), QStringLiteral("stale")};
+    for (const QString& row : {"C:\\tree.ged|C:|tree.ged", "C:\\Genealogy\\|C:\\Genealogy|",
+                               "C:/Gen\\Sub/tree.ged|C:/Gen\\Sub|tree.ged", "tree.ged||tree.ged"}) {
+        QStringList pieces{row.section('|', 0, 0), "stale", "stale"};
         SplitPath(pieces[0], pieces[1], pieces[2]);
-        EXPECT_EQ(pieces, c);
+        EXPECT_EQ(pieces.join('|'), row);
     }
+    AppState state;
+    state.ImportDir = "D:\\Old";
+    state.ImportName = "old.ged";
+    state.ExportFile = "E:\\Out\\family.ged";
+    settingsLines(state);
+    EXPECT_EQ(QStringList({state.ImportDir, state.ImportName, state.ExportDir, state.ExportName}).join('|'),
+              "D:\\Old|old.ged|E:\\Out|family.ged");
 }
 
 } // namespace
