@@ -162,8 +162,9 @@ TEST(PlantedFiles, AreNeitherRunNorReadNorWrittenThrough) {
         const QString program = drives.makeFile('C', folder + "/FLImport", "#!/bin/sh\n");
         QFile::setPermissions(program,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
-        if (folder == "Sticky")
+        if (folder == "Sticky") {
             ASSERT_EQ(::chown(QFile::encodeName(program).constData(), daemonUser, daemonUser), 0);
+        }
         if (folder == "Own")
             QFile::setPermissions(program, QFile::permissions(program) | QFile::WriteOther);
     }

@@ -25,7 +25,8 @@ protected:
     QByteArray bytes() { return drives.readHostFile(drives.host('C', "App/Famlore.ini")); }
     // The six records joined by '|', or "none|||||" when the file is not usable.
     QString read() {
-        const auto r = readSettingsFile(drives.fileSystem(), state.IniPath).value_or(SettingsRecords{"none"});
+        const auto r = readSettingsFile(drives.fileSystem(), state.IniPath)
+                           .value_or(SettingsRecords{"none", {}, {}, {}, {}, {}});
         return QStringList{r.UserFolder, r.ImportDir, r.ImportName, r.ExportDir, r.ExportName, r.DatabaseName}
             .join('|');
     }
@@ -115,8 +116,8 @@ TEST_F(SettingsFile, ReadGivesTheseRecordsOrNoneForAFileThatIsNotUsable) {
 
 // Full path, folder, name; the pieces of a file that is not chosen stay in the state for the next choice.
 TEST(SplitPath, CutsAtTheLastSeparatorOfEitherKindAndGivesNoFolderWithoutOne) {
-    for (const QString& row : {"C:\\tree.ged|C:|tree.ged", "C:\\Genealogy\\|C:\\Genealogy|",
-                               "C:/Gen\\Sub/tree.ged|C:/Gen\\Sub|tree.ged", "tree.ged||tree.ged"}) {
+    for (const QString row : {"C:\\tree.ged|C:|tree.ged", "C:\\Genealogy\\|C:\\Genealogy|",
+                              "C:/Gen\\Sub/tree.ged|C:/Gen\\Sub|tree.ged", "tree.ged||tree.ged"}) {
         QStringList pieces{row.section('|', 0, 0), "stale", "stale"};
         SplitPath(pieces[0], pieces[1], pieces[2]);
         EXPECT_EQ(pieces.join('|'), row);
