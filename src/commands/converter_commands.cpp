@@ -1,5 +1,7 @@
 #include "commands/converter_commands.h"
 
+#include "palm/database_list.h"
+
 #include <QCoreApplication>
 
 #include <optional>
@@ -98,9 +100,7 @@ Status runExport(const AppState& state, platform::FileSystem& fileSystem, platfo
         return Failure{QCoreApplication::translate(
             "ConverterCommands", "FLExport was not started, because no database is chosen. Pick one in the "
                                  "list beside \"From Database:\".")};
-    const QString backup = state.UserFolder + QStringLiteral("\\BACKUP\\");
-    for (const QString& half : {QStringLiteral("P.PDB"), QStringLiteral("E.PDB")}) {
-        const QString file = backup + state.DatabaseName + half;
+    for (const QString& file : databaseFiles(state.UserFolder, state.DatabaseName)) {
         if (!fileSystem.exists(file, platform::ListMask::Normal))
             return Failure{QCoreApplication::translate("ConverterCommands",
                                                        "FLExport was not started, because the database %1 is "

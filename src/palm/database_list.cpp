@@ -10,6 +10,11 @@ const QString kImportHalf = QStringLiteral("P.PDB");
 const QString kExportHalf = QStringLiteral("E.PDB");
 } // namespace
 
+QStringList databaseFiles(const QString& userFolder, const QString& name) {
+    const QString stem = userFolder + kBackupFolder + QLatin1Char('\\') + name;
+    return {stem + kImportHalf, stem + kExportHalf};
+}
+
 void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm) {
     using platform::ListMask;
     // A BACKUP folder may hold a great many files; one reading serves every look-up of this refresh.
@@ -36,7 +41,7 @@ void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, Main
     for (const QString& name : found) {
         // Cut by count, so the stem keeps the letter case the listing gave it.
         const QString stem = name.left(name.size() - kImportHalf.size());
-        if (!fileSystem.exists(backup + QLatin1Char('\\') + stem + kExportHalf, ListMask::Normal))
+        if (!fileSystem.exists(databaseFiles(state.UserFolder, stem).back(), ListMask::Normal))
             continue;
         mainForm.addDBListItem(stem);
         if (stem == state.DatabaseName) {
