@@ -41,19 +41,6 @@ protected:
     QString waiting;
 };
 
-TEST_F(ConverterCommandsTest, EachConverterGetsItsFieldsAsTheyStandAndOnlyImportRemovesTheInstallFile) {
-    ASSERT_TRUE(runExport(state, drives.fileSystem(), starter).ok());
-    EXPECT_TRUE(QFile::exists(waiting));
-    ASSERT_TRUE(runImport(state, drives.fileSystem(), starter).ok());
-    EXPECT_EQ(installFolder(), QStringList());
-    ASSERT_EQ(starter.started.size(), 2u);
-    EXPECT_EQ(starter.started[0], QStringList({"C:\\Conv\\FLExport", "C:\\PALM\\User1\\BACKUP",
-                                               "D:\\Out\\family.ged", "Family"}));
-    EXPECT_EQ(starter.started[1], QStringList({"C:\\Conv\\FLImport", "C:\\PALM\\User1\\INSTALL",
-                                               "D:\\Gen\\tree.ged", "C:\\Conv"}));
-    EXPECT_EQ(installFile(state), "C:\\PALM\\User1\\INSTALL\\FAMLORIM.PDB");
-}
-
 // The install file may be a converted database still waiting for the handheld: it goes only for an import
 // converter that starts, and nothing starts on what is not there. Windows will not delete a read-only
 // file, whoever asks; the import stops there.
@@ -94,55 +81,6 @@ TEST_F(ConverterCommandsTest, CommandThatCannotStartStartsNothingKeepsTheInstall
         starter.failPrepare = starter.failStart = std::nullopt;
         state.UserFolder = "C:\\PALM\\User1";
         state.DatabaseName = "Family";
-    }
-}
-
-// The real launcher: whatever makes a native converter fail, found before the start or by exec itself,
-// the database waiting for the handheld stays byte for byte and nothing is left beside it.
-TEST_F(ConverterCommandsTest, ConverterThatCannotRunLeavesTheInstallFileByteForByte) {
-    QFile self("/proc/self/exe");
-    ASSERT_TRUE(self.open(QIODevice::ReadOnly));
-    QByteArray otherMachine = self.read(64);
-    otherMachine[18] = char(0xB7); // e_machine: AArch64 on this x86-64 host, or the other way round
-    if (QSysInfo::currentCpuArchitecture() == "arm64")
-        otherMachine[18] = char(0x3E);
-    otherMachine[19] = 0;
-    const struct {
-        const char* name;
-        QByteArray content; // empty for a folder
-        QFile::Permissions permissions;
-        const char* reason;
-    } cases[] = {
-        {"Windows line ends", "#!/bin/sh\r\nexit 0\r\n",
-         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-         "its first line names an interpreter that does not exist (/bin/sh\\r): was it saved with Windows "
-         "line ends?"},
-        {"no #!", "exit 0\n", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner, "could not be started"},
-        {"missing interpreter", "#!/no/such/shell\n", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-         "interpreter that does not exist (/no/such/shell)."},
-        {"another architecture", otherMachine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-         "could not be started"},
-        {"a folder", {}, {}, "FLImport in C:\\Conv is a folder, not a program."},
-        {"not executable", "#!/bin/sh\n", QFile::ReadOwner | QFile::WriteOwner,
-         "FLImport in C:\\Conv is not an executable program."},
-    };
-    platform::ProgramLauncher launcher(drives.fileSystem());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString converter = drives.host('C', "Conv/FLImport");
-        QFile::remove(converter);
-        QDir().rmdir(converter);
-        if (c.content.isEmpty()) {
-            drives.makeFolder('C', "Conv/FLImport");
-        } else {
-            drives.makeFile('C', "Conv/FLImport", c.content);
-            QFile::setPermissions(converter, c.permissions);
-        }
-        const Status started = runImport(state, drives.fileSystem(), launcher);
-        ASSERT_FALSE(started.ok());
-        EXPECT_TRUE(started.error().contains(c.reason)) << started.error().toStdString();
-        EXPECT_EQ(installFolder(), QStringList({"famlorim.pdb"}));
-        EXPECT_EQ(drives.readHostFile(waiting), "waiting");
     }
 }
 

@@ -179,8 +179,13 @@ TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
         Locked/ReadOnly/ %666; Locked/Closed/ %0; ../dosdevices/z: -> /)");
     for (const char* name : kBadNames)
         drives.makeFile('C', QString("Listing/") + name);
-    const QByteArray undecodable = QFile::encodeName(drives.host('C', "Listing")) + "/bad\xFF.ged";
-    ASSERT_TRUE(std::ofstream(undecodable.constData()));
+    // Names no decoder may accept: 0xFF, an overlong slash and an encoded surrogate, which lenient decoders
+    // take.
+    const QByteArray listing = QFile::encodeName(drives.host('C', "Listing"));
+    const QByteArray undecodable[] = {listing + "/bad\xFF.ged", listing + "/bad\xC0\xAF.ged",
+                                      listing + "/bad\xED\xA0\x80.ged"};
+    for (const QByteArray& name : undecodable)
+        ASSERT_TRUE(std::ofstream(name.constData()));
     drives.makeFolder('D', "Elsewhere");
 
     for (const bool inScope : {false, true}) {
@@ -195,7 +200,8 @@ TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
     for (const char* name : kBadNames)
         EXPECT_FALSE(drives.fileSystem().toDos(drives.host('C', QString("Listing/") + name))) << name;
     // Qt cannot remove what it cannot name, nor what it may not enter, so the temporary folder would stay.
-    ::unlink(undecodable.constData());
+    for (const QByteArray& name : undecodable)
+        ::unlink(name.constData());
     for (const char* folder : {"Locked/EnterOnly", "Locked/ReadOnly", "Locked/Closed"})
         ::chmod(QFile::encodeName(drives.host('C', folder)).constData(), 0755);
 }
@@ -215,30 +221,12 @@ TEST(SnapshotScope, ShowsEachFolderAsItWasFirstReadUntilTheLastScopeCloses) {
     expectAnswers(drives, R"(file C:\Backup\*.pdb = OneP.PDB|TwoP.PDB; file C:\Backup\twop.pdb = TwoP.PDB)");
 }
 
-// Wine reads at most 64 bytes of user.DOSATTRIB, "0x" and hexadecimal digits up to the end or a NUL, behind
-// which Samba stores more; anything else is no mark. Only the hidden and system bits count.
-TEST(DosAttributes, AreReadFromWinesMarkAsWineReadsIt) {
-    TempDrives drives;
-    const QString file = drives.makeFile('C', "marked.txt");
-    EXPECT_EQ(readDosAttributes(file), 0);
-    // Samba's mark, and marks of 64 and 65 bytes.
-    const QByteArray samba("0x22\0\3\0\21", 8), zeros(61, '0'), long64 = "0x" + zeros + "2",
-                                                                long65 = "0x0" + zeros + "2";
-    const std::pair<QByteArray, int> marks[] = {{"0x2", 2},  {"0x4", 4}, {"0x7", 6},  {"0x22", 2},
-                                                {samba, 2},  {"0x1", 0}, {"0X2", 0},  {"2", 0},
-                                                {"0x2 ", 0}, {"0x", 0},  {long64, 2}, {long65, 0}};
-    for (const auto& [mark, bits] : marks) {
-        setMark(file, mark);
-        EXPECT_EQ(readDosAttributes(file), bits) << ::testing::PrintToString(mark);
-    }
-}
-
 // The host's own error ("Is a directory") would not say what stands in the way. A failed replacement that
 // keeps the old file is shown with the settings file, which relies on it.
-TEST(ChangingFiles, FindsTheFileWithoutRegardToCaseAndRefusesAFolderAMissingFileAndAReadOnlyOne) {
+TEST(ChangingFiles, FindsTheFileWithoutRegardToCaseAndRefusesAFolderAMissingFileAndAReadOnlyOrHiddenOne) {
     TempDrives drives;
     make(drives, "Backup/Family.PDB; Backup/Other.PDB; a.txt; A.TXT; Keep/inside.txt; Palm/FAMLORE.INI; "
-                 "Palm/Target/inside.txt; Locked.pdb %444");
+                 "Palm/Target/inside.txt; Locked.pdb %444; Hidden.ini @0x2");
     drives.makeFile('C', "Ten.ini", "0123456789");
     drives.makeFile('C', "Eleven.ini", "0123456789A");
     expectAnswers(drives, R"(delete c:\BACKUP\family.pdb = ok; delete C:\A.TXT = ok
@@ -248,6 +236,7 @@ delete Q:\gone.pdb = error: Drive Q: does not exist.
 delete C:\locked.PDB = error: C:\locked.PDB cannot be deleted: it is read-only.
 replace C:\palm\famlore.ini = ok; replace C:\PALM\Other.ini = ok
 replace C:\Palm\target = error: C:\Palm\target cannot be written: a folder of that name is in the way.
+replace C:\hidden.ini = error: C:\hidden.ini cannot be written: it is marked hidden or system.
 read10 c:\TEN.INI = 0123456789; read10 c:\eleven.ini = error: c:\eleven.ini is larger than 10 bytes.
 dir C:\* = a.txt|Backup|Eleven.ini|Keep|Locked.pdb|Palm|Ten.ini; dir C:\Backup\ = .|..|Other.PDB
 dir C:\Palm\ = .|..|FAMLORE.INI|Other.ini|Target; read10 C:\Palm\FAMLORE.INI = new; read10 C:\Palm\Other.ini = new

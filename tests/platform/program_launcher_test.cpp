@@ -47,16 +47,35 @@ TEST(ProgramLauncher, StartsTheNativeProgramFoundWithoutRegardToCaseInItsFolderW
               QStringList({drives.host('C', "Conv"), drives.prefix(), drives.prefix()}));
 }
 
-// Wine is looked for on the search path, here one folder, empty at first. It is handed the starter, the
-// Windows command line and the folder, each as UTF-16 code units of four hexadecimal digits, which pass
-// wine's own quoting unchanged.
+// Whatever makes a program fail, found before the start or by exec itself, is said in words that point at
+// the cause (a message that goes on names the host's reason). Wine is looked for on the search path, here one
+// folder, empty at first. It is handed the starter, the Windows command line and the folder, each as UTF-16
+// code units of four hexadecimal digits, which pass wine's own quoting unchanged.
 TEST(ProgramLauncher, RefusesWhatIsNoProgramAndHandsAWindowsProgramToWineWithItsCommandLineAsHexUnits) {
     TempDrives drives;
-    for (const char* file :
-         {"Conv/FLImport", "Conv/Convert.bin", "Dirs/FLImport/inside", "My Conv &%^/flimport.EXE"})
-        drives.makeFile('C', file);
+    QFile self("/proc/self/exe");
+    ASSERT_TRUE(self.open(QIODevice::ReadOnly));
+    QByteArray otherMachine = self.read(64);
+    otherMachine[18] = char(QSysInfo::currentCpuArchitecture() == "arm64" ? 0x3E : 0xB7); // e_machine
+    otherMachine[19] = 0;
+    for (const auto& [file, content] : {std::pair<const char*, QByteArray>{"Conv/FLImport", {}},
+                                        {"Conv/Convert.bin", {}},
+                                        {"Dirs/FLImport/inside", {}},
+                                        {"My Conv &%^/flimport.EXE", {}},
+                                        {"Crlf/FLImport", "#!/bin/sh\r\nexit 0\r\n"},
+                                        {"NoHash/FLImport", "exit 0\n"},
+                                        {"Gone/FLImport", "#!/no/such/shell\n"},
+                                        {"Arm/FLImport", otherMachine}}) {
+        const QString made = drives.makeFile('C', file, content);
+        if (!content.isEmpty())
+            QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     const ScopedVariable searchPath("PATH", QFile::encodeName(drives.makeFolder('C', "Bin")));
     ProgramLauncher launcher(drives.fileSystem(), "/opt/starter/fambridge-start.exe");
+    const auto started = [&](const QString& path) {
+        const auto prepared = launcher.prepare(path, {});
+        return prepared ? testing::outcome(launcher.start(*prepared)) : "error: " + prepared.error();
+    };
     for (const auto& [path, error] : {
              std::pair{"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
              {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
@@ -64,8 +83,14 @@ TEST(ProgramLauncher, RefusesWhatIsNoProgramAndHandsAWindowsProgramToWineWithIts
              {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
              {"C:\\My Conv &%^\\FLImport", "FLImport.exe in C:\\My Conv &%^ is a Windows program, and wine, "
                                            "which runs it, is not installed."},
+             {"C:\\Crlf\\FLImport", "FLImport in C:\\Crlf cannot be run: its first line names an interpreter "
+                                    "that does not exist (/bin/sh\\r): was it saved with Windows line ends?"},
+             {"C:\\NoHash\\FLImport", "FLImport in C:\\NoHash could not be started"},
+             {"C:\\Gone\\FLImport", "FLImport in C:\\Gone cannot be run: its first line names an interpreter "
+                                    "that does not exist (/no/such/shell)."},
+             {"C:\\Arm\\FLImport", "FLImport in C:\\Arm could not be started"},
          })
-        EXPECT_EQ(testing::outcome(launcher.prepare(path, {})), QString("error: ") + error);
+        EXPECT_TRUE(started(path).startsWith(QString("error: ") + error)) << started(path).toStdString();
 
     const QString wine = testing::installStandIn(drives.host('C', "Bin"), "wine");
     const auto prepared = launcher.prepare("C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});

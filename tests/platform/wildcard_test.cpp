@@ -7,21 +7,6 @@
 namespace fambridge::platform {
 namespace {
 
-// Capitals as Wine's upper-case table (RtlUpcaseUnicodeChar) gives them, which every look-up by name compares
-// through: a letter has one only where lower-casing it gives the letter back, so ς, ſ, ı, µ, ϐ and ẛ keep
-// their own form; no letter grows into several (ß), no capital is found by folding (K, the Kelvin sign); a
-// Greek letter with a written-under iota takes the capital of one character; halves of a surrogate pair are
-// no letters.
-TEST(WindowsUpper, GivesACapitalOnlyWhereLowerCasingItGivesTheLetterBack) {
-    const QString small = QString::fromUtf16(u"aAéфσÿǆςſıµǅϐẛßẞ\u212AİᾀᾳStraße\U00010428");
-    const QString capital = QString::fromUtf16(u"AAÉФΣŸǄςſıµǅϐẛßẞ\u212AİᾈᾼSTRAßE\U00010428");
-    ASSERT_EQ(small.size(), capital.size());
-    for (qsizetype i = 0; i < small.size(); ++i)
-        EXPECT_EQ(int(windowsUpper(small[i].unicode())), int(capital[i].unicode()))
-            << std::hex << int(small[i].unicode());
-    EXPECT_EQ(windowsUpper(small), capital);
-}
-
 // Rows "pattern = name" where the pattern matches the name, "pattern != name" where it does not. Matching is
 // by UTF-16 unit, through Windows' upper-case table; trailing dots and blanks are dropped from a pattern;
 // "*." finds names without an extension and the dots; what is left of a pattern at the name's end matches

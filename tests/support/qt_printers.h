@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFlags>
 #include <QString>
 #include <QStringList>
 
@@ -33,9 +32,4 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
         }
     }
     *out << '"';
-}
-
-// Flags as their number, rather than as gtest's raw bytes.
-template <typename Enum> void PrintTo(QFlags<Enum> flags, std::ostream* out) {
-    *out << "0x" << std::hex << flags.toInt() << std::dec;
 }

@@ -3,7 +3,6 @@
 #include "platform/text_file.h"
 #include "qt_printers.h"
 #include "recording_starter.h"
-#include "startup/settings_file.h"
 #include "startup/start_up.h"
 #include "temp_drives.h"
 #include "ui/backup_dialog.h"
@@ -110,17 +109,6 @@ protected:
         QSignalSpy ended(&form(), &MainForm::exitRequested);
         form().Exit(1)->click();
         return ended.count() == 1;
-    }
-
-    // The six choices the next start would read from the application folder's Famlore.ini, in the file's
-    // order; none when it could not use the file.
-    QStringList savedChoices() {
-        const auto text = platform::decodeText(drives.readHostFile(appHost + QStringLiteral("/Famlore.ini")));
-        const auto saved = text ? parseSettings(*text) : std::nullopt;
-        if (!saved)
-            return {};
-        return {saved->UserFolder, saved->ImportDir,  saved->ImportName,
-                saved->ExportDir,  saved->ExportName, saved->DatabaseName};
     }
 
     static QStringList warnings() { return MessageBox::shownTexts(); }
