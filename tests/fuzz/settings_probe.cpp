@@ -13,51 +13,34 @@ namespace fambridge::testing {
 
 namespace {
 
-bool isCarriedAsWritten(const QString& value) {
-    return std::none_of(value.cbegin(), value.cend(),
-                        [](QChar c) { return c == QLatin1Char('"') || c.unicode() < 0x20; });
-}
+enum Field { UserFolder, ImportDir, ImportName, ExportDir, ExportName, DatabaseName };
 
-bool isBareName(const QString& name) {
-    return std::none_of(name.cbegin(), name.cend(), platform::isSeparator);
-}
-
-std::string describe(const SettingsRecords& r) {
-    QString text;
-    for (const QString* field :
-         {&r.UserFolder, &r.ImportDir, &r.ImportName, &r.ExportDir, &r.ExportName, &r.DatabaseName})
-        text += QLatin1Char('[') + *field + QLatin1Char(']');
-    return text.toStdString();
-}
-
-bool operator==(const SettingsRecords& a, const SettingsRecords& b) {
-    return a.UserFolder == b.UserFolder && a.ImportDir == b.ImportDir && a.ImportName == b.ImportName &&
-           a.ExportDir == b.ExportDir && a.ExportName == b.ExportName && a.DatabaseName == b.DatabaseName;
-}
-
-// The state start-up leaves behind after reading these records.
-AppState startedFrom(const SettingsRecords& records) {
-    AppState state;
-    takeSavedChoices(state, records);
-    return state;
-}
-
-// A choice without a folder is no choice, and the database is kept only with an export file.
-SettingsRecords expectedAfterSaving(SettingsRecords records) {
-    if (records.ImportDir.isEmpty())
-        records.ImportName.clear();
-    if (records.ExportDir.isEmpty()) {
-        records.ExportName.clear();
-        records.DatabaseName.clear();
-    }
-    return records;
+QStringList fields(const SettingsRecords& r) {
+    return {r.UserFolder, r.ImportDir, r.ImportName, r.ExportDir, r.ExportName, r.DatabaseName};
 }
 
 std::optional<SettingsRecords> readBack(const QByteArray& bytes) {
     const auto text = platform::decodeText(bytes);
-    if (!text)
-        return std::nullopt;
-    return parseSettings(*text);
+    return text ? parseSettings(*text) : std::nullopt;
+}
+
+// The choices start-up takes from the records, written as Exit writes them.
+QByteArray saved(const SettingsRecords& records) {
+    AppState state;
+    takeSavedChoices(state, records);
+    return platform::joinLines(settingsLines(state));
+}
+
+// A quote or a line break cannot be written inside a value, nor a separator inside a file name.
+bool canBeCarried(const QStringList& values) {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const bool name = i == ImportName || i == ExportName;
+        if (std::any_of(values[i].cbegin(), values[i].cend(), [name](QChar c) {
+                return c == QLatin1Char('"') || c.unicode() < 0x20 || (name && platform::isSeparator(c));
+            }))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -65,35 +48,22 @@ std::optional<SettingsRecords> readBack(const QByteArray& bytes) {
 SettingsProbe probeSettings(const QByteArray& bytes) {
     SettingsProbe probe;
     // The reader never hands a larger file to the parser.
-    if (bytes.size() > kSettingsSizeLimit)
+    const auto records = bytes.size() <= kSettingsSizeLimit ? readBack(bytes) : std::nullopt;
+    if (!records || !canBeCarried(fields(*records)))
         return probe;
-    const auto records = readBack(bytes);
-    if (!records)
-        return probe;
-    for (const QString* value : {&records->UserFolder, &records->ImportDir, &records->ImportName,
-                                 &records->ExportDir, &records->ExportName, &records->DatabaseName}) {
-        if (!isCarriedAsWritten(*value))
-            return probe;
-    }
-    if (!isBareName(records->ImportName) || !isBareName(records->ExportName))
-        return probe;
-
     probe.roundTripped = true;
-    AppState state = startedFrom(*records);
-    const QByteArray saved = platform::joinLines(settingsLines(state));
-    const auto reread = readBack(saved);
-    if (!reread) {
-        probe.fault = "the saved file is no usable settings file: " + saved.toStdString();
-        return probe;
-    }
-    const SettingsRecords expected = expectedAfterSaving(*records);
-    if (!(*reread == expected)) {
-        probe.fault = "saved " + describe(expected) + " but read back " + describe(*reread);
-        return probe;
-    }
-    AppState again = startedFrom(*reread);
-    if (platform::joinLines(settingsLines(again)) != saved)
-        probe.fault = "saving what was read back gave other bytes than " + saved.toStdString();
+    // A choice without a folder is no choice, and the database is kept only with an export file.
+    QStringList expected = fields(*records);
+    if (expected[ImportDir].isEmpty())
+        expected[ImportName].clear();
+    if (expected[ExportDir].isEmpty())
+        expected[ExportName].clear(), expected[DatabaseName].clear();
+    const QByteArray once = saved(*records);
+    const auto reread = readBack(once);
+    if (!reread || fields(*reread) != expected)
+        probe.fault = "expected [" + expected.join("][").toStdString() + "] back from " + once.toStdString();
+    else if (saved(*reread) != once)
+        probe.fault = "saving what was read back gave other bytes than " + once.toStdString();
     return probe;
 }
 
