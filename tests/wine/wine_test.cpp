@@ -42,14 +42,8 @@ protected:
     }
 
     void TearDown() override {
-        if (!prefix.isEmpty()) {
-            QProcess stop;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("WINEPREFIX", prefix);
-            stop.setProcessEnvironment(environment);
-            stop.start("wineserver", {"--kill"});
-            stop.waitForFinished(30000);
-        }
+        if (!prefix.isEmpty())
+            QProcess::execute("env", {"WINEPREFIX=" + prefix, "wineserver", "--kill"});
         QDir::setCurrent(m_savedFolder);
     }
 
