@@ -26,6 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using fambridge::testing::installStandIn;
+using fambridge::testing::nativeRecord;
 using fambridge::testing::waitForRecord;
 
 const QString kMain = QStringLiteral("Famlore Conversion Utility");
@@ -201,12 +202,9 @@ TEST_F(EndToEnd, ImportFromTheKeyboardStartsFLImportAndExitClickedWritesTheSetti
     // The focus starts on Exit; Import follows it.
     press(kMain, {"Tab", "Return"});
 
-    const auto record = waitForRecord(flImport, remainingMs());
-    ASSERT_TRUE(record) << "FLImport was not started";
-    EXPECT_EQ(record->arguments,
-              QStringList({R"(C:\PALM\User1\INSTALL)", R"(C:\Gen\tree.ged)", R"(C:\Conv)"}));
-    EXPECT_EQ(record->winePrefix, drives.prefix());
-    EXPECT_EQ(record->fambridgePrefix, drives.prefix());
+    EXPECT_EQ(waitForRecord(flImport, remainingMs()),
+              nativeRecord({R"(C:\PALM\User1\INSTALL)", R"(C:\Gen\tree.ged)", R"(C:\Conv)"}, m_app,
+                           drives.prefix()));
     EXPECT_FALSE(QFile::exists(oldInstall));
 
     // Read when the program started, the settings must come back from what it kept of them.
@@ -242,9 +240,9 @@ TEST_F(EndToEnd, UserFolderChosenByKeyboardIsExportedByFLExportAndSavedByExit) {
     // Export lies past the user folder's Browse... and the database list.
     press(kMain, {"Tab", "Tab", "Tab", "Return"});
 
-    const auto record = waitForRecord(flExport, remainingMs());
-    ASSERT_TRUE(record) << "FLExport was not started";
-    EXPECT_EQ(record->arguments, QStringList({R"(C:\PALM\User2\BACKUP)", R"(C:\Conv\out.ged)", "Second"}));
+    EXPECT_EQ(
+        waitForRecord(flExport, remainingMs()),
+        nativeRecord({R"(C:\PALM\User2\BACKUP)", R"(C:\Conv\out.ged)", "Second"}, m_app, drives.prefix()));
 
     press(kMain, {"Tab", "Return"});
     expectProgramEnds();

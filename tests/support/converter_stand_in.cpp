@@ -8,55 +8,50 @@
 
 namespace fambridge::testing {
 
-QString standInProgram() {
-    const QString copied = qEnvironmentVariable("FAMBRIDGE_STAND_IN");
-    return copied.isEmpty() ? QStringLiteral(RECORD_ARGS_PATH) : copied;
-}
+namespace {
+
+// It is given no argument it could use to choose where to report, so it writes beside itself. Each record
+// ends in a NUL byte, which no argument can hold, so the record is exact; it is written under another name
+// and renamed, so that a poller never sees half of it. `cd -P` sets PWD to the folder as the kernel knows
+// it, whatever PWD its starter's environment held. A variable that is not set leaves no record.
+const char kStandIn[] = R"(#!/bin/sh
+cd -P . && {
+    for arg; do printf 'arg=%s\0' "$arg"; done
+    printf 'cwd=%s\0' "$PWD"
+    printf "${WINEPREFIX+WINEPREFIX=%s\0}" "$WINEPREFIX"
+    printf "${FAMBRIDGE_PREFIX+FAMBRIDGE_PREFIX=%s\0}" "$FAMBRIDGE_PREFIX"
+} >"$0.partial" && mv "$0.partial" "$0.out"
+)";
+
+} // namespace
 
 QString installStandIn(const QString& hostFolder, const QString& name) {
-    const QString target = hostFolder + QLatin1Char('/') + name;
-    QFile::remove(target);
-    if (!QFile::copy(standInProgram(), target))
-        throw std::runtime_error("cannot copy the stand-in converter to " + target.toStdString());
-    QFile::setPermissions(target,
-                          QFile::permissions(target) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-    return target;
+    QFile file(hostFolder + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(kStandIn) < 0 ||
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                             QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
+        throw std::runtime_error("cannot write the stand-in converter " + file.fileName().toStdString());
+    return file.fileName();
 }
 
-std::optional<QList<std::pair<QByteArray, QString>>> waitForRecordFields(const QString& hostProgram,
-                                                                         int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
+QStringList waitForRecord(const QString& hostProgram, int timeoutMs) {
     QFile file(hostProgram + QStringLiteral(".out"));
-    while (!file.exists()) {
+    for (const QDeadlineTimer deadline(timeoutMs); !file.exists(); QThread::msleep(10)) {
         if (deadline.hasExpired())
-            return std::nullopt;
-        QThread::msleep(10);
+            return {};
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QList<QByteArray> parts = file.readAll().split('\0');
-    QList<std::pair<QByteArray, QString>> fields;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        fields.append({parts[i], QString::fromUtf8(parts[i + 1])});
-    return fields;
+    // Every record holds at least its key and "=": no empty part is one.
+    return file.open(QIODevice::ReadOnly)
+               ? QString::fromUtf8(file.readAll()).split(QChar(0), Qt::SkipEmptyParts)
+               : QStringList();
 }
 
-std::optional<ConverterRecord> waitForRecord(const QString& hostProgram, int timeoutMs) {
-    const auto fields = waitForRecordFields(hostProgram, timeoutMs);
-    if (!fields)
-        return std::nullopt;
-    ConverterRecord record;
-    for (const auto& [key, value] : *fields) {
-        if (key == "arg")
-            record.arguments.append(value);
-        else if (key == "cwd")
-            record.folder = value;
-        else if (key == "WINEPREFIX")
-            record.winePrefix = value;
-        else if (key == "FAMBRIDGE_PREFIX")
-            record.fambridgePrefix = value;
-    }
-    return record;
+QStringList nativeRecord(const QStringList& arguments, const QString& folder, const QString& prefix) {
+    QStringList record;
+    for (const QString& argument : arguments)
+        record.append(QStringLiteral("arg=") + argument);
+    return record << QStringLiteral("cwd=") + folder << QStringLiteral("WINEPREFIX=") + prefix
+                  << QStringLiteral("FAMBRIDGE_PREFIX=") + prefix;
 }
 
 } // namespace fambridge::testing

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "converter_stand_in.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -31,22 +28,17 @@ inline bool rerunUnprivileged(int timeoutMs = 60000, QByteArray* output = nullpt
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const QString filter = QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name());
     // The build tree may lie in a folder the user nobody cannot enter (a checkout in a private home
-    // folder); copies of the test and of the stand-in converter in a fresh folder are reachable.
+    // folder); a copy of the test in a fresh folder is reachable.
     QTemporaryDir copyFolder;
     const QString copy = copyFolder.path() + QStringLiteral("/unprivileged-test");
-    const QString standIn = copyFolder.path() + QStringLiteral("/stand-in");
     const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     if (!QFile::copy(QCoreApplication::applicationFilePath(), copy) ||
-        !QFile::copy(standInProgram(), standIn) || !QFile::setPermissions(copyFolder.path(), everyone) ||
-        !QFile::setPermissions(copy, everyone) || !QFile::setPermissions(standIn, everyone)) {
+        !QFile::setPermissions(copyFolder.path(), everyone) || !QFile::setPermissions(copy, everyone)) {
         ADD_FAILURE() << "cannot copy the test program for the user nobody";
         return true;
     }
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FAMBRIDGE_STAND_IN"), standIn);
-    child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                           QStringLiteral("--clear-groups"), copy, filter});

@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -41,27 +40,23 @@ const char* const kWorkVariable = "FAMBRIDGE_LISTING_WORK";
 // marks files, the layer only reads the marks); "cd" and folder.
 using Query = QStringList;
 
-// An answer: the names of a listing as a set, the attribute bits, or whether the call succeeded. Error
-// codes are Windows' own; the layer says only that it failed.
+// An answer: the names of a listing, the attribute bits, or whether the call succeeded. Error codes are
+// Windows' own; the layer says only that it failed.
 struct Answer {
-    QSet<QString> names;
+    std::set<QString> names;
     QString value;
     QHash<QString, QString> shortNames; // Wine's made-up 8.3 names, by long name; not compared
 
     bool operator==(const Answer& other) const { return names == other.names && value == other.value; }
     QString text() const {
-        QStringList sorted(names.begin(), names.end());
-        sorted.sort();
-        return value.isNull() ? '{' + sorted.join(", ") + '}' : value;
+        return value.isNull() ? '{' + QStringList(names.begin(), names.end()).join(", ") + '}' : value;
     }
 };
 
 Answer fromWine(const Query& query, const QString& line) {
+    if (query.first() != "list")
+        return {{}, line.startsWith("error") ? QStringLiteral("error") : line, {}};
     Answer answer;
-    if (query.first() != "list") {
-        answer.value = line.startsWith("error") ? QStringLiteral("error") : line;
-        return answer;
-    }
     for (const QString& entry : line.split('\t', Qt::SkipEmptyParts)) {
         answer.names.insert(entry.section('/', 0, 0));
         answer.shortNames.insert(entry.section('/', 0, 0), entry.section('/', 1));
@@ -72,9 +67,8 @@ Answer fromWine(const Query& query, const QString& line) {
 Answer fromLayer(platform::FileSystem& fileSystem, const Query& query) {
     Answer answer;
     if (query.first() == "list") {
-        const auto mask = query[1] == "16" ? platform::ListMask::Directory : platform::ListMask::Normal;
-        for (const QString& name : fileSystem.list(query.last(), mask))
-            answer.names.insert(name);
+        const auto names = fileSystem.list(query.last(), platform::ListMask(query[1].toInt()));
+        answer.names = {names.begin(), names.end()};
     } else if (query.first() == "attributes") {
         const auto attributes = fileSystem.attributes(query.last());
         answer.value = attributes ? QString::number(int(*attributes)) : QStringLiteral("error");
@@ -100,24 +94,24 @@ struct Difference {
         if (kind == "any")
             return true;
         if (kind == "drive")
-            return wine.names.isEmpty() && ours.names == QSet<QString>{asked.last().toUpper()};
+            return wine.names.empty() && ours.names == std::set{asked.last().toUpper()};
         const Answer& more = kind == "ours-more" ? ours : wine;
         const Answer& fewer = kind == "ours-more" ? wine : ours;
         if (asked.first() != "list")
             return fewer.value == "error" && more.value != "error";
-        if (!(fewer.names - more.names).isEmpty())
-            return false;
         const QString last = asked.last().section(QRegularExpression(R"([\\/])"), -1);
         const auto matches = [&](const QString& name) {
             return platform::matchesWildcard(last.isEmpty() ? QStringLiteral("*") : last, name);
         };
-        for (const QString& name : more.names) {
-            const bool alone = !fewer.names.contains(name);
-            if (kind == "short-name" ? alone && (matches(name) || !matches(wine.shortNames.value(name)))
-                                     : !names.pattern().isEmpty() && names.match(name).hasMatch() != alone)
-                return false;
-        }
-        return true;
+        // The side with more found all the other found. Of its names, a short-name difference holds those
+        // that only their short name lets the pattern match; any other, those its names pattern matches.
+        return std::ranges::includes(more.names, fewer.names) &&
+               std::ranges::all_of(more.names, [&](const QString& name) {
+                   const bool alone = !fewer.names.contains(name);
+                   return kind == "short-name"
+                              ? !alone || (!matches(name) && matches(wine.shortNames.value(name)))
+                              : names.pattern().isEmpty() || names.match(name).hasMatch() == alone;
+               });
     }
 };
 
@@ -133,9 +127,9 @@ struct Cases {
     void read(const QString& row) {
         const QString kind = row.section(' ', 0, 0);
         // The columns before the last hold no blanks; the last runs to the end of the row.
-        static const QHash<QString, int> kValueColumns = {
-            {"link", 1}, {"mode", 1}, {"mark", 1}, {"set", 1}, {"difference", 3}};
-        const int count = 2 + kValueColumns.value(kind);
+        static const QHash<QString, int> kColumns{
+            {"link", 3}, {"mode", 3}, {"mark", 3}, {"set", 3}, {"difference", 5}};
+        const int count = kColumns.value(kind, 2);
         const QString pattern = '^' + QString(R"((\S+)\s+)").repeated(count - 1) + R"((\S.*?)\s*$)";
         const auto columns = QRegularExpression(pattern).match(row);
         ASSERT_TRUE(columns.hasMatch()) << "a row short of a column: " << row.toStdString();
@@ -231,10 +225,9 @@ bool prepare(const QString& work, bool forNobody) {
     if (!QFile::copy(WINDOWS_LISTING, prefix + "/drive_c/windows_listing.exe") ||
         !QFile::copy(LISTING_CASES, work + "/listing_cases.txt") || !QDir().mkpath(work + "/home"))
         return false;
-    // Folders, links and the copied files become nobody's; the hard-linked files stay root's, so that the
-    // cache they share is never written.
-    const QString nobodys = "( -type d -o -type l -o -name *.reg -o -name windows_listing.exe -o -name "
-                            "listing_cases.txt ) -exec chown -h 65534:65534 {} +";
+    // Folders, links and the files of one link, the copies, become nobody's; the hard-linked files stay
+    // root's, so that the cache they share is never written.
+    const QString nobodys = "( -type d -o -type l -o -links 1 ) -exec chown -h 65534:65534 {} +";
     return !forNobody || QProcess::execute("find", QStringList{work} + nobodys.split(' ')) == 0;
 }
 
@@ -302,17 +295,18 @@ TEST(WineListing, AgreesWithWineOnEveryCaseButTheReviewedDifferences) {
     auto driveMap = platform::DriveMap::open(work + "/prefix");
     ASSERT_TRUE(driveMap) << driveMap.error().toStdString();
     platform::FileSystem fileSystem(std::move(driveMap).value());
-    std::vector<Answer> ours;
-    std::vector<Answer> scoped;
-    for (const Query& query : cases.queries)
-        ours.push_back(fromLayer(fileSystem, query));
-    QDir::setCurrent(cases.host(""));
+    const auto answerAll = [&] {
+        QDir::setCurrent(cases.host(""));
+        std::vector<Answer> answers;
+        for (const Query& query : cases.queries)
+            answers.push_back(fromLayer(fileSystem, query));
+        return answers;
+    };
+    const std::vector<Answer> ours = answerAll();
     const auto scope = fileSystem.snapshotScope();
-    for (const Query& query : cases.queries)
-        scoped.push_back(fromLayer(fileSystem, query));
+    const std::vector<Answer> scoped = answerAll();
 
-    int agreed = 0;
-    int differed = 0;
+    int agreed = 0, differed = 0;
     for (std::size_t i = 0; i < cases.queries.size(); ++i) {
         const Query& query = cases.queries[i];
         const Answer wine = fromWine(query, wineLines[qsizetype(i)]);
@@ -330,15 +324,14 @@ TEST(WineListing, AgreesWithWineOnEveryCaseButTheReviewedDifferences) {
             continue;
         }
         ++differed;
-        const auto covering =
-            std::find_if(cases.differences.begin(), cases.differences.end(),
-                         [&](const Difference& d) { return d.covers(query, wine, ours[i]); });
+        const auto covering = std::ranges::find_if(
+            cases.differences, [&](const Difference& d) { return d.covers(query, wine, ours[i]); });
         if (covering == cases.differences.end()) {
             ADD_FAILURE() << "unreviewed difference: " << shown;
-            continue;
+        } else {
+            ++covering->seen;
+            std::printf("reviewed difference: %s\n", shown.c_str());
         }
-        ++covering->seen;
-        std::printf("reviewed difference: %s\n", shown.c_str());
     }
     for (const Difference& difference : cases.differences) {
         std::printf("%4d x %s\n", difference.seen, difference.reason.toStdString().c_str());

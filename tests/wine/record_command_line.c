@@ -1,27 +1,25 @@
 // A stand-in for a converter that is a Windows program. It records what Windows gave it: the raw command
 // line, that line as CommandLineToArgvW splits it, the start-up window state and the current folder, in
-// <its own path>.out as UTF-8 keys and values each ended by a NUL byte, written under another name and
+// <its own path>.out as UTF-8 records key=value, each ended by a NUL byte; written under another name and
 // renamed, so that a reader never sees half of it.
 
 #include <windows.h>
 
 #include <shellapi.h>
 #include <stdio.h>
-#include <string.h>
 
 static void add(FILE* file, const char* key, const wchar_t* value) {
-    char utf8[4 * 32768];
-    int length = WideCharToMultiByte(CP_UTF8, 0, value, -1, utf8, sizeof utf8, NULL, NULL);
-    fwrite(key, 1, strlen(key) + 1, file);
-    fwrite(utf8, 1, length > 0 ? (size_t)length : 1, file);
+    static char utf8[4 * 32768];
+    if (WideCharToMultiByte(CP_UTF8, 0, value, -1, utf8, sizeof utf8, NULL, NULL) <= 0)
+        utf8[0] = '\0';
+    fprintf(file, "%s=%s", key, utf8);
+    fputc('\0', file);
 }
 
 int wmain(void) {
-    wchar_t self[MAX_PATH];
+    wchar_t self[MAX_PATH], partial[MAX_PATH + 16], finished[MAX_PATH + 16], folder[MAX_PATH];
     if (!GetModuleFileNameW(NULL, self, MAX_PATH))
         return 2;
-    wchar_t partial[MAX_PATH + 16];
-    wchar_t finished[MAX_PATH + 16];
     swprintf(partial, MAX_PATH + 16, L"%ls.partial", self);
     swprintf(finished, MAX_PATH + 16, L"%ls.out", self);
     FILE* file = _wfopen(partial, L"wb");
@@ -36,12 +34,7 @@ int wmain(void) {
         add(file, "arg", fields[i]);
     STARTUPINFOW startup;
     GetStartupInfoW(&startup);
-    wchar_t number[32];
-    swprintf(number, 32, L"%lu", startup.dwFlags);
-    add(file, "flags", number);
-    swprintf(number, 32, L"%u", startup.wShowWindow);
-    add(file, "show", number);
-    wchar_t folder[MAX_PATH];
+    fprintf(file, "flags=%lu%cshow=%u%c", startup.dwFlags, '\0', startup.wShowWindow, '\0');
     GetCurrentDirectoryW(MAX_PATH, folder);
     add(file, "folder", folder);
 

@@ -9,8 +9,6 @@
 //
 //   list <mask> <pattern>   names, as a directory listing with an attribute mask filters them, each
 //                           followed by '/' and its short name where Windows made one up
-//   raw <pattern>           every name FindFirstFileW finds, each followed by '/', its attributes, '/'
-//                           and its short name
 //   attributes <path>       GetFileAttributesW's bits, or "error <code>"
 //   set <bits> <path>       SetFileAttributesW, "ok" or "error <code>"
 //   cd <path>               SetCurrentDirectoryW, "ok" or "error <code>"
@@ -35,43 +33,36 @@ static void writeText(const wchar_t* text) {
         fwrite(utf8, 1, (size_t)length - 1, answers);
 }
 
-static void writeError(DWORD code) {
-    fprintf(answers, "error %lu", code);
+static void writeStatus(BOOL ok) {
+    if (ok)
+        fputs("ok", answers);
+    else
+        fprintf(answers, "error %lu", GetLastError());
 }
 
 // A listing filtered as a directory listing with an attribute mask filters: hidden and system entries
 // and volume labels never, folders only when the mask asks for them. A pattern that ends in a separator
 // asks for the folder's contents.
-static void list(const wchar_t* maskText, const wchar_t* pattern, int raw) {
-    const DWORD mask = (DWORD)wcstoul(maskText, NULL, 10);
+static void list(DWORD mask, const wchar_t* pattern) {
     wchar_t full[kMaxLine + 2];
     wcscpy(full, pattern);
     const size_t length = wcslen(full);
     if (length > 0 && (full[length - 1] == L'\\' || full[length - 1] == L'/'))
         wcscat(full, L"*");
-
+    const DWORD refused = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */ |
+                          (mask & FILE_ATTRIBUTE_DIRECTORY ? 0 : FILE_ATTRIBUTE_DIRECTORY);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(full, &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        if (raw)
-            writeError(GetLastError());
+    if (search == INVALID_HANDLE_VALUE)
         return;
-    }
-    int first = 1;
+    const char* separator = "";
     do {
-        const DWORD attributes = found.dwFileAttributes;
-        DWORD refused = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */;
-        if (!(mask & FILE_ATTRIBUTE_DIRECTORY))
-            refused |= FILE_ATTRIBUTE_DIRECTORY;
-        if (!raw && (attributes & refused))
+        if (found.dwFileAttributes & refused)
             continue;
-        if (!first)
-            fputc('\t', answers);
-        first = 0;
+        fputs(separator, answers);
+        separator = "\t";
         writeText(found.cFileName);
-        if (raw)
-            fprintf(answers, "/%lu/", attributes);
-        else if (found.cAlternateFileName[0])
+        if (found.cAlternateFileName[0])
             fputc('/', answers);
         writeText(found.cAlternateFileName);
     } while (FindNextFileW(search, &found));
@@ -92,35 +83,23 @@ int wmain(int argc, wchar_t** argv) {
         line[strcspn(line, "\n")] = '\0';
         if (!MultiByteToWideChar(CP_UTF8, 0, line, -1, wide, kMaxLine))
             wide[0] = L'\0';
+        // The query's kind, then up to two fields, each cut off at the tab that ends the one before.
         wchar_t* fields[3] = {wide, NULL, NULL};
-        for (int i = 1; i < 3; ++i) {
-            wchar_t* tab = fields[i - 1] ? wcschr(fields[i - 1], L'\t') : NULL;
-            if (tab) {
-                *tab = L'\0';
-                fields[i] = tab + 1;
-            }
-        }
+        for (int i = 1; i < 3 && (fields[i] = wcschr(fields[i - 1], L'\t')); ++i)
+            *fields[i]++ = L'\0';
         const wchar_t* what = fields[0];
         if (!wcscmp(what, L"list") && fields[2]) {
-            list(fields[1], fields[2], 0);
-        } else if (!wcscmp(what, L"raw") && fields[1]) {
-            list(L"16", fields[1], 1);
+            list((DWORD)wcstoul(fields[1], NULL, 10), fields[2]);
         } else if (!wcscmp(what, L"attributes") && fields[1]) {
             const DWORD attributes = GetFileAttributesW(fields[1]);
             if (attributes == INVALID_FILE_ATTRIBUTES)
-                writeError(GetLastError());
+                writeStatus(FALSE);
             else
                 fprintf(answers, "%lu", attributes);
         } else if (!wcscmp(what, L"set") && fields[2]) {
-            if (SetFileAttributesW(fields[2], (DWORD)wcstoul(fields[1], NULL, 10)))
-                fputs("ok", answers);
-            else
-                writeError(GetLastError());
+            writeStatus(SetFileAttributesW(fields[2], (DWORD)wcstoul(fields[1], NULL, 10)));
         } else if (!wcscmp(what, L"cd") && fields[1]) {
-            if (SetCurrentDirectoryW(fields[1]))
-                fputs("ok", answers);
-            else
-                writeError(GetLastError());
+            writeStatus(SetCurrentDirectoryW(fields[1]));
         } else {
             fputs("error unknown query", answers);
         }
