@@ -1,6 +1,6 @@
 #include "ui/backup_dialog.h"
 
-#include "palm/database_list.h"
+#include "commands/choices.h"
 #include "ui/accessibility.h"
 #include "ui/design.h"
 #include "ui/messages.h"
@@ -180,21 +180,16 @@ void BackupDialog::setPath(const QString& path) {
 }
 
 void BackupDialog::BackupDrive_Change() {
-    m_state.DriveSpec = BackupDrive->Drive().toUpper();
-    const Status switched = BackupDir->setPath(m_state.DriveSpec);
+    const QString drive = chooseDrive(m_state, BackupDrive->Drive());
+    const Status switched = BackupDir->setPath(drive);
     if (!switched) {
         BackupDrive->showDrive(BackupDir->Path().front());
-        MessageBox::warning(this,
-                            tr("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
+        MessageBox::warning(this, tr("Drive %1 cannot be read.\n\n%2").arg(drive, switched.error()));
     }
 }
 
 void BackupDialog::OKButton_Click() {
-    m_state.UserFolder = BackupDir->Path();
-    if (m_state.UserFolder.endsWith(QLatin1Char('\\')))
-        m_state.UserFolder.chop(1);
-    m_mainForm.setUserFolderLabel(m_state.UserFolder);
-    RefreshDatabaseList(m_state, m_fileSystem, m_mainForm);
+    chooseUserFolder(m_state, m_fileSystem, m_mainForm, BackupDir->Path());
     accept();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/main_form.h"
 
+#include "commands/choices.h"
 #include "commands/converter_commands.h"
 #include "startup/settings_file.h"
 #include "ui/accessibility.h"
@@ -225,11 +226,8 @@ void MainForm::BrowseI_Click(qint16) {
     const auto chosen =
         chooseGedFile(m_state.ImportFile, QStringLiteral("Select GED File To Import From"), m_state.ImportDir,
                       {DialogFlag::FileMustExist, DialogFlag::HideReadOnly}, &CommonDialog::ShowOpen);
-    if (!chosen)
-        return;
-    m_state.ImportFile = *chosen;
-    setFromFilename(m_state.ImportFile);
-    setImportEnabled(true);
+    if (chosen)
+        chooseImportFile(m_state, *this, *chosen);
 }
 
 void MainForm::BrowseE_Click(qint16) {
@@ -237,11 +235,8 @@ void MainForm::BrowseE_Click(qint16) {
         chooseGedFile(m_state.ExportFile, QStringLiteral("Select GED File To Export To"), m_state.ExportDir,
                       {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly, DialogFlag::OverwritePrompt},
                       &CommonDialog::ShowSave);
-    if (!chosen)
-        return;
-    m_state.ExportFile = *chosen;
-    setToFilename(m_state.ExportFile);
-    setExportEnabled(true);
+    if (chosen)
+        chooseExportFile(m_state, *this, *chosen);
 }
 
 void MainForm::Import_Click(qint16) {
@@ -262,9 +257,7 @@ void MainForm::BrowseS_Click(qint16) {
 }
 
 void MainForm::DBList_Click() {
-    m_state.DatabaseName = DBList->currentText();
-    if (!m_state.DatabaseName.isEmpty())
-        setBrowseEEnabled(true);
+    chooseDatabase(m_state, *this, DBList->currentText());
 }
 
 void MainForm::Exit_Click(qint16) {
