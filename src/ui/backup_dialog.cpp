@@ -44,32 +44,37 @@ Status FolderList::setPath(const QString& path) {
 
     m_path = target;
     clear();
-    const QString indentStep = QStringLiteral("   ");
-    platform::DosPath ancestor = target;
-    ancestor.components.clear();
-    auto* rootItem = new QListWidgetItem(ancestor.toString(), this);
-    rootItem->setData(kPathRole, ancestor.toString());
-    rootItem->setData(kOpenRole, true);
-    QString indent;
-    for (const QString& component : target.components) {
-        indent += indentStep;
-        ancestor = ancestor.child(component);
-        auto* item = new QListWidgetItem(indent + component, this);
-        item->setData(kPathRole, ancestor.toString());
-        item->setData(kOpenRole, true);
-    }
+    const QString indent = addOpenFolders();
     QListWidgetItem* openItem = item(count() - 1);
-    indent += indentStep;
     for (const platform::FolderEntry& entry : *entries) {
-        if (!entry.isFolder)
-            continue;
-        auto* item = new QListWidgetItem(indent + entry.name, this);
-        item->setData(kPathRole, target.child(entry.name).toString());
+        if (entry.isFolder)
+            addFolder(indent + entry.name, target.child(entry.name), false);
     }
     setCurrentItem(openItem);
     if (isVisible())
         showIcons();
     return {};
+}
+
+QString FolderList::addOpenFolders() {
+    const QString indentStep = QStringLiteral("   ");
+    platform::DosPath ancestor = m_path;
+    ancestor.components.clear();
+    addFolder(ancestor.toString(), ancestor, true);
+    QString indent;
+    for (const QString& component : m_path.components) {
+        indent += indentStep;
+        ancestor = ancestor.child(component);
+        addFolder(indent + component, ancestor, true);
+    }
+    return indent + indentStep;
+}
+
+void FolderList::addFolder(const QString& text, const platform::DosPath& path, bool open) {
+    auto* item = new QListWidgetItem(text, this);
+    item->setData(kPathRole, path.toString());
+    if (open)
+        item->setData(kOpenRole, true);
 }
 
 void FolderList::showEvent(QShowEvent* event) {

@@ -39,6 +39,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Lists the open folder's drive root and its ancestors down to the folder itself, each indented one step
+    // further; returns the indent of the folder's subfolders.
+    QString addOpenFolders();
+    void addFolder(const QString& text, const platform::DosPath& path, bool open);
     void open(QListWidgetItem* item);
     // The icons come from the icon theme, whose first look-up costs more start-up time than all else the
     // hidden dialog does; a list that nobody sees yet goes without them until it is shown.
