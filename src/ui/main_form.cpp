@@ -55,6 +55,7 @@ constexpr MainForm::ControlDesign MainForm::kDesign[] = {
     {&MainForm::Line3, 0, "", 12720, 3000, 120, 3000},
     {&MainForm::Exit, 1, "Exit", 240, 3240, 975, 375},
     {&MainForm::Version, 0, FAMBRIDGE_VERSION_TEXT, 10500, 3360, 495, 255},
+    // The file dialog: a control of the window with nothing the scaler can change.
     {&MainForm::m_selectDialogControl, 0, "", 0, 0, 0, 0},
 };
 
