@@ -51,8 +51,6 @@ public:
 
     const MainFormSizes& sizes() const { return m_sizes; }
     const ResizeState& resizeState() const { return m_state; }
-    // For tests that start from a state the handlers themselves would not leave.
-    ResizeState& resizeState() { return m_state; }
 
 private:
     LayoutOutcome storeLastSizes(const MainFormLayout& window);

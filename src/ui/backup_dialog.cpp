@@ -1,6 +1,6 @@
 #include "ui/backup_dialog.h"
 
-#include "palm/database_list.h"
+#include "commands/choices.h"
 #include "ui/accessibility.h"
 #include "ui/design.h"
 #include "ui/messages.h"
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include <utility>
+#include <variant>
 
 namespace fambridge {
 
@@ -44,32 +44,37 @@ Status FolderList::setPath(const QString& path) {
 
     m_path = target;
     clear();
-    const QString indentStep = QStringLiteral("   ");
-    platform::DosPath ancestor = target;
-    ancestor.components.clear();
-    auto* rootItem = new QListWidgetItem(ancestor.toString(), this);
-    rootItem->setData(kPathRole, ancestor.toString());
-    rootItem->setData(kOpenRole, true);
-    QString indent;
-    for (const QString& component : target.components) {
-        indent += indentStep;
-        ancestor = ancestor.child(component);
-        auto* item = new QListWidgetItem(indent + component, this);
-        item->setData(kPathRole, ancestor.toString());
-        item->setData(kOpenRole, true);
-    }
+    const QString indent = addOpenFolders();
     QListWidgetItem* openItem = item(count() - 1);
-    indent += indentStep;
     for (const platform::FolderEntry& entry : *entries) {
-        if (!entry.isFolder)
-            continue;
-        auto* item = new QListWidgetItem(indent + entry.name, this);
-        item->setData(kPathRole, target.child(entry.name).toString());
+        if (entry.isFolder)
+            addFolder(indent + entry.name, target.child(entry.name), false);
     }
     setCurrentItem(openItem);
     if (isVisible())
         showIcons();
     return {};
+}
+
+QString FolderList::addOpenFolders() {
+    const QString indentStep = QStringLiteral("   ");
+    platform::DosPath ancestor = m_path;
+    ancestor.components.clear();
+    addFolder(ancestor.toString(), ancestor, true);
+    QString indent;
+    for (const QString& component : m_path.components) {
+        indent += indentStep;
+        ancestor = ancestor.child(component);
+        addFolder(indent + component, ancestor, true);
+    }
+    return indent + indentStep;
+}
+
+void FolderList::addFolder(const QString& text, const platform::DosPath& path, bool open) {
+    auto* item = new QListWidgetItem(text, this);
+    item->setData(kPathRole, path.toString());
+    if (open)
+        item->setData(kOpenRole, true);
 }
 
 void FolderList::showEvent(QShowEvent* event) {
@@ -130,6 +135,21 @@ void DriveList::showDrive(QChar letter) {
     setCurrentIndex(findData(QString(letter.toUpper())));
 }
 
+struct BackupDialog::ControlDesign {
+    std::variant<QPushButton * BackupDialog::*, FolderList * BackupDialog::*, DriveList * BackupDialog::*>
+        control;
+    const char* caption;
+    // Left, Top, Width and Height in twips.
+    float left, top, width, height;
+};
+
+constexpr BackupDialog::ControlDesign BackupDialog::kDesign[] = {
+    {&BackupDialog::OKButton, "OK", 4680, 120, 1215, 375},
+    {&BackupDialog::CancelButton, "Cancel", 4680, 600, 1215, 375},
+    {&BackupDialog::BackupDir, "", 120, 180, 4335, 3015},
+    {&BackupDialog::BackupDrive, "", 120, 3360, 4335, 315},
+};
+
 BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                            QWidget* parent)
     : QDialog(parent, Qt::Dialog | kFixedFrame), m_state(state), m_fileSystem(fileSystem),
@@ -138,30 +158,46 @@ BackupDialog::BackupDialog(AppState& state, platform::FileSystem& fileSystem, Ma
     setModal(true);
     setFont(designFont());
     installAccessibleInterfaces();
+    createControls();
+    nameControls();
+    orderTabs({OKButton, CancelButton, BackupDir, BackupDrive});
+    connectControls();
+    OKButton->setFocus();
+}
 
+void BackupDialog::createControls() {
     const double tpp = twipsPerPixel(this);
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setGeometry(twipsToPixels(4680, 120, 1215, 375, tpp));
+    for (const ControlDesign& design : kDesign) {
+        QWidget* control =
+            std::visit([this, &design](auto member) { return create(member, design); }, design.control);
+        control->setGeometry(twipsToPixels(design.left, design.top, design.width, design.height, tpp));
+    }
+    setFixedSize(twipsToPixels(kDesignClientWidth, tpp), twipsToPixels(kDesignClientHeight, tpp));
     OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setGeometry(twipsToPixels(4680, 600, 1215, 375, tpp));
     // As on Windows, Enter presses the button that has the focus; OK answers it only while the focus is on
     // a control that is no button.
     CancelButton->setAutoDefault(true);
-    BackupDir = new FolderList(fileSystem, this);
-    BackupDir->setGeometry(twipsToPixels(120, 180, 4335, 3015, tpp));
-    BackupDrive = new DriveList(fileSystem, this);
+}
+
+QWidget* BackupDialog::create(QPushButton* BackupDialog::*button, const ControlDesign& design) {
+    return this->*button = new QPushButton(QString::fromLatin1(design.caption), this);
+}
+
+QWidget* BackupDialog::create(FolderList* BackupDialog::*list, const ControlDesign&) {
+    return this->*list = new FolderList(m_fileSystem, this);
+}
+
+QWidget* BackupDialog::create(DriveList* BackupDialog::*list, const ControlDesign&) {
+    return this->*list = new DriveList(m_fileSystem, this);
+}
+
+void BackupDialog::nameControls() {
     // Named by what they hold: a drive list's own text is only the drive it shows.
     BackupDir->setAccessibleName(tr("Folders"));
     BackupDrive->setAccessibleName(tr("Drives"));
-    BackupDrive->setGeometry(twipsToPixels(120, 3360, 4335, 315, tpp));
-    setFixedSize(twipsToPixels(kDesignClientWidth, tpp), twipsToPixels(kDesignClientHeight, tpp));
+}
 
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, BackupDir);
-    setTabOrder(BackupDir, BackupDrive);
-    OKButton->setFocus();
-
+void BackupDialog::connectControls() {
     connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
     connect(BackupDrive, &DriveList::driveChanged, this, &BackupDialog::BackupDrive_Change);
@@ -180,21 +216,16 @@ void BackupDialog::setPath(const QString& path) {
 }
 
 void BackupDialog::BackupDrive_Change() {
-    m_state.DriveSpec = BackupDrive->Drive().toUpper();
-    const Status switched = BackupDir->setPath(m_state.DriveSpec);
+    const QString drive = chooseDrive(m_state, BackupDrive->Drive());
+    const Status switched = BackupDir->setPath(drive);
     if (!switched) {
         BackupDrive->showDrive(BackupDir->Path().front());
-        MessageBox::warning(this,
-                            tr("Drive %1 cannot be read.\n\n%2").arg(m_state.DriveSpec, switched.error()));
+        MessageBox::warning(this, tr("Drive %1 cannot be read.\n\n%2").arg(drive, switched.error()));
     }
 }
 
 void BackupDialog::OKButton_Click() {
-    m_state.UserFolder = BackupDir->Path();
-    if (m_state.UserFolder.endsWith(QLatin1Char('\\')))
-        m_state.UserFolder.chop(1);
-    m_mainForm.setUserFolderLabel(m_state.UserFolder);
-    RefreshDatabaseList(m_state, m_fileSystem, m_mainForm);
+    chooseUserFolder(m_state, m_fileSystem, m_mainForm, BackupDir->Path());
     accept();
 }
 
@@ -212,32 +243,30 @@ void BackupDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 DeferredBackupDialog::DeferredBackupDialog(AppState& state, platform::FileSystem& fileSystem,
-                                           MainFormControls& mainForm, QWidget* parent)
-    : m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm), m_parent(parent) {}
-
-DeferredBackupDialog::~DeferredBackupDialog() {
-    delete m_dialog.data();
-}
+                                           MainFormControls& mainForm, QWidget& window)
+    : m_state(state), m_fileSystem(fileSystem), m_mainForm(mainForm), m_window(window) {}
 
 void DeferredBackupDialog::setDrive(const QString& drive) {
     if (m_dialog)
         m_dialog->setDrive(drive);
     else
-        m_pending.push_back([drive](BackupDialog& dialog) { dialog.setDrive(drive); });
+        m_drive = drive;
 }
 
 void DeferredBackupDialog::setPath(const QString& path) {
     if (m_dialog)
         m_dialog->setPath(path);
     else
-        m_pending.push_back([path](BackupDialog& dialog) { dialog.setPath(path); });
+        m_path = path;
 }
 
 BackupDialog& DeferredBackupDialog::dialog() {
     if (!m_dialog) {
-        m_dialog = new BackupDialog(m_state, m_fileSystem, m_mainForm, m_parent);
-        for (const auto& call : std::exchange(m_pending, {}))
-            call(*m_dialog);
+        m_dialog = new BackupDialog(m_state, m_fileSystem, m_mainForm, &m_window);
+        if (m_drive)
+            m_dialog->setDrive(*m_drive);
+        if (m_path)
+            m_dialog->setPath(*m_path);
     }
     return *m_dialog;
 }

@@ -10,8 +10,7 @@
 #include <QListWidget>
 #include <QPointer>
 
-#include <functional>
-#include <vector>
+#include <optional>
 
 class QPushButton;
 
@@ -40,6 +39,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Lists the open folder's drive root and its ancestors down to the folder itself, each indented one step
+    // further; returns the indent of the folder's subfolders.
+    QString addOpenFolders();
+    void addFolder(const QString& text, const platform::DosPath& path, bool open);
     void open(QListWidgetItem* item);
     // The icons come from the icon theme, whose first look-up costs more start-up time than all else the
     // hidden dialog does; a list that nobody sees yet goes without them until it is shown.
@@ -87,6 +90,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // One control as the design lays it out; the table of them is kDesign.
+    struct ControlDesign;
+    static const ControlDesign kDesign[];
+
+    void createControls();
+    QWidget* create(QPushButton* BackupDialog::*button, const ControlDesign& design);
+    QWidget* create(FolderList* BackupDialog::*list, const ControlDesign& design);
+    QWidget* create(DriveList* BackupDialog::*list, const ControlDesign& design);
+    void nameControls();
+    void connectControls();
+
     void BackupDrive_Change();
     void OKButton_Click();
     void CancelButton_Click();
@@ -97,15 +111,16 @@ private:
 };
 
 // The user folder dialog as start-up and the main window see it. Start-up only tells the dialog which
-// drive and folder to show; the dialog itself is built when it is first needed and then given them, in
-// the order start-up gave them. Its folder list, the reading of that folder and the item view code cost
-// start-up time and memory that a user who never changes the user folder would pay for nothing, and a
-// drive that cannot be read is reported when the user opens the dialog, not before the main window shows.
+// drive and folder to show; the dialog itself is built when it is first needed and then given them, the
+// drive first, since a change of drive opens that drive's current folder. Its folder list, the reading of
+// that folder and the item view code cost start-up time and memory that a user who never changes the user
+// folder would pay for nothing, and a drive that cannot be read is reported when the user opens the dialog,
+// not before the main window shows.
 class DeferredBackupDialog : public BackupDialogControls {
 public:
+    // The dialog is a child window of window, which owns it and over which it opens.
     DeferredBackupDialog(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
-                         QWidget* parent = nullptr);
-    ~DeferredBackupDialog() override;
+                         QWidget& window);
 
     void setDrive(const QString& drive) override;
     void setPath(const QString& path) override;
@@ -118,9 +133,10 @@ private:
     AppState& m_state;
     platform::FileSystem& m_fileSystem;
     MainFormControls& m_mainForm;
-    QWidget* m_parent;
-    std::vector<std::function<void(BackupDialog&)>> m_pending;
-    // Owned here, but also a child window of the parent, which deletes it if it goes first.
+    QWidget& m_window;
+    std::optional<QString> m_drive;
+    std::optional<QString> m_path;
+    // Owned by the window; gone with it, should the window go first.
     QPointer<BackupDialog> m_dialog;
 };
 

@@ -2,7 +2,10 @@
 
 #include <QFont>
 #include <QString>
+#include <QWidget>
 #include <Qt>
+
+#include <initializer_list>
 
 namespace fambridge {
 
@@ -17,6 +20,16 @@ inline QFont designFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// Tab leads from each widget to the next, in the design's tab order.
+inline void orderTabs(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 } // namespace fambridge

@@ -43,16 +43,35 @@ GedFileDialog::GedFileDialog(platform::FileSystem& fileSystem, const FileDialogR
     : QDialog(owner, Qt::Dialog | kFixedFrame), m_fileSystem(fileSystem), m_request(request) {
     setWindowTitle(request.title);
     setFont(designFont());
-    const bool save = request.save;
+    auto* grid = new QGridLayout(this);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    // Made in the order Tab moves through them, which is the order Qt's focus chain follows.
+    createLookIn(*grid);
+    createFileList(*grid);
+    createFileName(*grid);
+    createFileTypes(*grid);
+    createButtons(*grid);
+    connectControls();
+    m_fileName->setFocus();
+    m_fileName->selectAll();
+    openFirstFolder();
+}
 
-    auto* lookInLabel = new QLabel(save ? tr("Save &in:") : tr("Look &in:"), this);
+void GedFileDialog::createLookIn(QGridLayout& grid) {
+    auto* label = new QLabel(m_request.save ? tr("Save &in:") : tr("Look &in:"), this);
     m_lookIn = new DropDownList(this);
-    m_lookIn->setAccessibleName(save ? tr("Save in") : tr("Look in"));
-    lookInLabel->setBuddy(m_lookIn);
+    m_lookIn->setAccessibleName(m_request.save ? tr("Save in") : tr("Look in"));
+    label->setBuddy(m_lookIn);
     m_up = new QToolButton(this);
     m_up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
     m_up->setToolTip(tr("Up One Level"));
     m_up->setAccessibleName(tr("Up One Level"));
+    grid.addWidget(label, 0, 0);
+    grid.addWidget(m_lookIn, 0, 1);
+    grid.addWidget(m_up, 0, 2, Qt::AlignLeft);
+}
+
+void GedFileDialog::createFileList(QGridLayout& grid) {
     m_files = new QListWidget(this);
     m_files->setAccessibleName(tr("Folders and files"));
     // Windows' list view: names in columns, read down and then across.
@@ -61,34 +80,38 @@ GedFileDialog::GedFileDialog(platform::FileSystem& fileSystem, const FileDialogR
     m_files->setResizeMode(QListView::Adjust);
     m_files->setMinimumSize(400, 150);
     m_files->installEventFilter(this);
-    auto* fileNameLabel = new QLabel(tr("File &name:"), this);
-    m_fileName = new QLineEdit(request.fileName, this);
+    grid.addWidget(m_files, 1, 0, 1, 3);
+}
+
+void GedFileDialog::createFileName(QGridLayout& grid) {
+    auto* label = new QLabel(tr("File &name:"), this);
+    m_fileName = new QLineEdit(m_request.fileName, this);
     m_fileName->setAccessibleName(tr("File name"));
-    fileNameLabel->setBuddy(m_fileName);
-    auto* fileTypesLabel = new QLabel(save ? tr("Save as &type:") : tr("Files of &type:"), this);
+    label->setBuddy(m_fileName);
+    grid.addWidget(label, 2, 0);
+    grid.addWidget(m_fileName, 2, 1);
+}
+
+void GedFileDialog::createFileTypes(QGridLayout& grid) {
+    auto* label = new QLabel(m_request.save ? tr("Save as &type:") : tr("Files of &type:"), this);
     m_fileTypes = new DropDownList(this);
-    m_fileTypes->setAccessibleName(save ? tr("Save as type") : tr("Files of type"));
-    m_fileTypes->addItems(request.nameFilters);
-    fileTypesLabel->setBuddy(m_fileTypes);
-    auto* acceptButton = new QPushButton(save ? tr("&Save") : tr("&Open"), this);
-    acceptButton->setDefault(true);
-    auto* cancelButton = new QPushButton(tr("Cancel"), this);
+    m_fileTypes->setAccessibleName(m_request.save ? tr("Save as type") : tr("Files of type"));
+    m_fileTypes->addItems(m_request.nameFilters);
+    label->setBuddy(m_fileTypes);
+    grid.addWidget(label, 3, 0);
+    grid.addWidget(m_fileTypes, 3, 1);
+    m_patterns = patternsOf(m_fileTypes->currentText());
+}
 
-    auto* layout = new QGridLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(lookInLabel, 0, 0);
-    layout->addWidget(m_lookIn, 0, 1);
-    layout->addWidget(m_up, 0, 2, Qt::AlignLeft);
-    layout->addWidget(m_files, 1, 0, 1, 3);
-    layout->addWidget(fileNameLabel, 2, 0);
-    layout->addWidget(m_fileName, 2, 1);
-    layout->addWidget(acceptButton, 2, 2);
-    layout->addWidget(fileTypesLabel, 3, 0);
-    layout->addWidget(m_fileTypes, 3, 1);
-    layout->addWidget(cancelButton, 3, 2);
-    m_fileName->setFocus();
-    m_fileName->selectAll();
+void GedFileDialog::createButtons(QGridLayout& grid) {
+    m_accept = new QPushButton(m_request.save ? tr("&Save") : tr("&Open"), this);
+    m_accept->setDefault(true);
+    m_cancel = new QPushButton(tr("Cancel"), this);
+    grid.addWidget(m_accept, 2, 2);
+    grid.addWidget(m_cancel, 3, 2);
+}
 
+void GedFileDialog::connectControls() {
     connect(m_lookIn, &QComboBox::activated, this,
             [this](int index) { openFolder(m_lookIn->itemData(index).toString()); });
     connect(m_up, &QToolButton::clicked, this, [this] { openFolder(m_folder.parent().toString()); });
@@ -102,12 +125,13 @@ GedFileDialog::GedFileDialog(platform::FileSystem& fileSystem, const FileDialogR
         m_patterns = patternsOf(nameFilter);
         openFolder(m_folder.toString());
     });
-    connect(acceptButton, &QPushButton::clicked, this, &GedFileDialog::acceptPressed);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_accept, &QPushButton::clicked, this, &GedFileDialog::acceptPressed);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
 
+void GedFileDialog::openFirstFolder() {
     // The folder asked for, else the current one, else the first drive that can be read.
-    m_patterns = patternsOf(m_fileTypes->currentText());
-    QStringList candidates = {request.folder};
+    QStringList candidates = {m_request.folder};
     if (const auto current = m_fileSystem.currentDirectory())
         candidates.append(*current);
     for (const QChar drive : m_fileSystem.driveMap().drives())

@@ -10,9 +10,11 @@
 #include <optional>
 
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
 class QToolButton;
 
 namespace fambridge {
@@ -41,6 +43,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createLookIn(QGridLayout& grid);
+    void createFileList(QGridLayout& grid);
+    void createFileName(QGridLayout& grid);
+    void createFileTypes(QGridLayout& grid);
+    void createButtons(QGridLayout& grid);
+    void connectControls();
+    void openFirstFolder();
+
     // Shows a folder's subfolders and the files the current patterns match; on failure nothing changes.
     Status showFolder(const platform::DosPath& folder);
     // As the user opens a folder: one that cannot be read is named in a message.
@@ -63,6 +73,8 @@ private:
     QListWidget* m_files = nullptr;
     QLineEdit* m_fileName = nullptr;
     QComboBox* m_fileTypes = nullptr;
+    QPushButton* m_accept = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 class GedFileDialogRunner : public FileDialogRunner {

@@ -1,5 +1,6 @@
 #include "ui/main_form.h"
 
+#include "commands/choices.h"
 #include "commands/converter_commands.h"
 #include "startup/settings_file.h"
 #include "ui/accessibility.h"
@@ -15,6 +16,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <variant>
+
 namespace fambridge {
 
 namespace {
@@ -22,77 +25,120 @@ constexpr int kDesignClientWidth = 11460;
 constexpr int kDesignClientHeight = 3810;
 } // namespace
 
+struct MainForm::ControlDesign {
+    std::variant<ControlArray<QPushButton> MainForm::*, ControlArray<QLabel> MainForm::*,
+                 QComboBox * MainForm::*, QLabel * MainForm::*, LineControl MainForm::*,
+                 ScaledControl MainForm::*>
+        control;
+    int index; // in its control array
+    const char* caption;
+    // Left, Top, Width and Height in twips; for a line X1, Y1, X2 and Y2.
+    float left, top, width, height;
+};
+
+constexpr MainForm::ControlDesign MainForm::kDesign[] = {
+    {&MainForm::Import, 0, "Import", 240, 240, 975, 375},
+    {&MainForm::FromGED, 0, "From GED File:", 1440, 360, 1575, 255},
+    {&MainForm::FromFilename, 1, "", 3240, 360, 6700, 255},
+    {&MainForm::BrowseI, 1, "Browse...", 10185, 240, 1095, 375},
+    {&MainForm::Line1, 0, "", 120, 840, 12720, 840},
+    {&MainForm::Export, 1, "Export", 240, 1050, 975, 375},
+    {&MainForm::FromDB, 1, "From Database:", 1440, 1170, 1575, 255},
+    {&MainForm::DBList, 0, "", 3240, 1080, 3375, 315},
+    {&MainForm::ToGED, 1, "To GED File:", 1440, 1680, 1575, 255},
+    {&MainForm::ToFilename, 0, "", 3240, 1680, 6700, 255},
+    {&MainForm::BrowseE, 0, "Browse...", 10185, 1560, 1095, 375},
+    {&MainForm::Line2, 0, "", 120, 2160, 12720, 2160},
+    {&MainForm::Backup, 1, "Palm User Folder:", 1440, 2520, 1575, 255},
+    {&MainForm::Backup, 2, "", 3240, 2520, 6700, 255},
+    {&MainForm::BrowseS, 2, "Browse...", 10185, 2400, 1095, 375},
+    {&MainForm::Line3, 0, "", 12720, 3000, 120, 3000},
+    {&MainForm::Exit, 1, "Exit", 240, 3240, 975, 375},
+    {&MainForm::Version, 0, FAMBRIDGE_VERSION_TEXT, 10500, 3360, 495, 255},
+    // The file dialog: a control of the window with nothing the scaler can change.
+    {&MainForm::m_selectDialogControl, 0, "", 0, 0, 0, 0},
+};
+
 MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
                    std::optional<ScreenMetrics> screen, QWidget* parent)
-    : QWidget(parent, Qt::Window | kFixedFrame), Line1(120, 840, 12720, 840, [this] { update(); }),
-      Line2(120, 2160, 12720, 2160, [this] { update(); }),
-      Line3(12720, 3000, 120, 3000, [this] { update(); }), SelectDialog(fileSystem, this), m_state(state),
+    : QWidget(parent, Qt::Window | kFixedFrame), SelectDialog(fileSystem, this), m_state(state),
       m_fileSystem(fileSystem), m_starter(starter), m_twipsPerPixel(twipsPerPixel(this)),
       m_layout(*this, m_twipsPerPixel) {
     setWindowTitle(kMainFormCaption);
     setFont(designFont());
     installAccessibleInterfaces();
+    createControls();
+    nameControls();
+    orderTabs({Exit(1), Import(0), BrowseI(1), BrowseE(0), BrowseS(2), DBList, Export(1)});
+    connectControls();
+    moveToDesignScreen();
+    Exit(1)->setFocus();
+    Form_Load(screen.value_or(screenMetrics(this)));
+}
 
-    // Created in the window's control order, which the scaler follows.
-    QPushButton* import = addButton(Import, 0, QStringLiteral("Import"), 240, 240, 975, 375);
-    addLabel(FromGED, 0, QStringLiteral("From GED File:"), 1440, 360, 1575, 255);
-    addLabel(FromFilename, 1, QString(), 3240, 360, 6700, 255);
-    QPushButton* browseI = addButton(BrowseI, 1, QStringLiteral("Browse..."), 10185, 240, 1095, 375);
-    m_layout.addControl(Line1);
-    QPushButton* exportButton = addButton(Export, 1, QStringLiteral("Export"), 240, 1050, 975, 375);
-    addLabel(FromDB, 1, QStringLiteral("From Database:"), 1440, 1170, 1575, 255);
-    DBList = new DropDownList(this);
-    m_layout.addWidget(DBList, 3240, 1080, 3375, 315, true);
-    addLabel(ToGED, 1, QStringLiteral("To GED File:"), 1440, 1680, 1575, 255);
-    addLabel(ToFilename, 0, QString(), 3240, 1680, 6700, 255);
-    QPushButton* browseE = addButton(BrowseE, 0, QStringLiteral("Browse..."), 10185, 1560, 1095, 375);
-    m_layout.addControl(Line2);
-    addLabel(Backup, 1, QStringLiteral("Palm User Folder:"), 1440, 2520, 1575, 255);
-    addLabel(Backup, 2, QString(), 3240, 2520, 6700, 255);
-    QPushButton* browseS = addButton(BrowseS, 2, QStringLiteral("Browse..."), 10185, 2400, 1095, 375);
-    m_layout.addControl(Line3);
-    QPushButton* exit = addButton(Exit, 1, QStringLiteral("Exit"), 240, 3240, 975, 375);
-    Version = new QLabel(QStringLiteral(FAMBRIDGE_VERSION_TEXT), this);
-    m_layout.addWidget(Version, 10500, 3360, 495, 255);
-    m_layout.addControl(m_selectDialogControl);
+void MainForm::createControls() {
+    for (const ControlDesign& design : kDesign)
+        std::visit([this, &design](auto control) { create(control, design); }, design.control);
+    // Nothing is chosen yet that these could start on or choose for.
+    for (QPushButton* disabled : {Import(0), BrowseI(1), Export(1), BrowseE(0)})
+        disabled->setEnabled(false);
+}
 
-    m_layout.nameButton(ButtonArray::Import, 0, import);
-    m_layout.nameButton(ButtonArray::Export, 1, exportButton);
-    m_layout.nameButton(ButtonArray::BrowseE, 0, browseE);
-    m_layout.nameButton(ButtonArray::BrowseS, 2, browseS);
-    m_layout.nameButton(ButtonArray::Exit, 1, exit);
+void MainForm::create(ControlArray<QPushButton> MainForm::*array, const ControlDesign& design) {
+    auto* button = new QPushButton(QString::fromLatin1(design.caption), this);
+    // Outside a dialog a push button ignores Enter unless it is an auto-default button; the window must
+    // press the focused button on Enter as well as on Space.
+    button->setAutoDefault(true);
+    place(button, design);
+    (this->*array).add(design.index, button);
+}
+
+void MainForm::create(ControlArray<QLabel> MainForm::*array, const ControlDesign& design) {
+    auto* label = new QLabel(QString::fromLatin1(design.caption), this);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(label, design);
+    (this->*array).add(design.index, label);
+}
+
+void MainForm::create(QComboBox* MainForm::*list, const ControlDesign& design) {
+    this->*list = new DropDownList(this);
+    place(this->*list, design, true);
+}
+
+void MainForm::create(QLabel* MainForm::*label, const ControlDesign& design) {
+    this->*label = new QLabel(QString::fromLatin1(design.caption), this);
+    place(this->*label, design);
+}
+
+void MainForm::create(LineControl MainForm::*line, const ControlDesign& design) {
+    LineControl& ends = this->*line;
+    ends.X1 = design.left;
+    ends.Y1 = design.top;
+    ends.X2 = design.width;
+    ends.Y2 = design.height;
+    m_layout.addControl(ends);
+}
+
+void MainForm::create(ScaledControl MainForm::*control, const ControlDesign&) {
+    m_layout.addControl(this->*control);
+}
+
+void MainForm::place(QWidget* widget, const ControlDesign& design, bool comboBox) {
+    m_layout.addWidget(widget, design.left, design.top, design.width, design.height, comboBox);
+}
+
+void MainForm::nameControls() {
+    // The separator lines keep their places between the rows of these buttons.
+    m_layout.nameButton(ButtonArray::Import, 0, Import(0));
+    m_layout.nameButton(ButtonArray::Export, 1, Export(1));
+    m_layout.nameButton(ButtonArray::BrowseE, 0, BrowseE(0));
+    m_layout.nameButton(ButtonArray::BrowseS, 2, BrowseS(2));
+    m_layout.nameButton(ButtonArray::Exit, 1, Exit(1));
     m_layout.nameLine(SeparatorLine::Line1, Line1);
     m_layout.nameLine(SeparatorLine::Line2, Line2);
     m_layout.nameLine(SeparatorLine::Line3, Line3);
-
-    for (QPushButton* disabled : {import, browseI, exportButton, browseE})
-        disabled->setEnabled(false);
     nameControlsApart();
-
-    setTabOrder(exit, import);
-    setTabOrder(import, browseI);
-    setTabOrder(browseI, browseE);
-    setTabOrder(browseE, browseS);
-    setTabOrder(browseS, DBList);
-    setTabOrder(DBList, exportButton);
-
-    connect(browseI, &QPushButton::clicked, this, [this] { BrowseI_Click(1); });
-    connect(browseE, &QPushButton::clicked, this, [this] { BrowseE_Click(0); });
-    connect(DBList, &QComboBox::activated, this, [this] { DBList_Click(); });
-    connect(import, &QPushButton::clicked, this, [this] { Import_Click(0); });
-    connect(exportButton, &QPushButton::clicked, this, [this] { Export_Click(1); });
-    connect(exit, &QPushButton::clicked, this, [this] { Exit_Click(1); });
-    connect(browseS, &QPushButton::clicked, this, [this] { BrowseS_Click(2); });
-
-    // The design window, centred on the screen it was drawn for; loading scales it from there.
-    const QMargins frame = m_layout.frameMargins();
-    const float outerWidth = float(kDesignClientWidth + (frame.left() + frame.right()) * m_twipsPerPixel);
-    const float outerHeight = float(kDesignClientHeight + (frame.top() + frame.bottom()) * m_twipsPerPixel);
-    m_layout.Move(float((kDesignScreenWidthPx * m_twipsPerPixel - outerWidth) / 2),
-                  float((kDesignScreenHeightPx * m_twipsPerPixel - outerHeight) / 2), outerWidth,
-                  outerHeight);
-    exit->setFocus();
-    Form_Load(screen.value_or(screenMetrics(this)));
 }
 
 void MainForm::nameControlsApart() {
@@ -113,25 +159,24 @@ void MainForm::nameControlsApart() {
     Backup(1)->setBuddy(Backup(2));
 }
 
-QPushButton* MainForm::addButton(ControlArray<QPushButton>& array, int index, const QString& caption,
-                                 float left, float top, float width, float height) {
-    auto* button = new QPushButton(caption, this);
-    // Outside a dialog a push button ignores Enter unless it is an auto-default button; the window must
-    // press the focused button on Enter as well as on Space.
-    button->setAutoDefault(true);
-    m_layout.addWidget(button, left, top, width, height);
-    array.add(index, button);
-    return button;
+void MainForm::connectControls() {
+    connect(BrowseI(1), &QPushButton::clicked, this, [this] { BrowseI_Click(1); });
+    connect(BrowseE(0), &QPushButton::clicked, this, [this] { BrowseE_Click(0); });
+    connect(DBList, &QComboBox::activated, this, [this] { DBList_Click(); });
+    connect(Import(0), &QPushButton::clicked, this, [this] { Import_Click(0); });
+    connect(Export(1), &QPushButton::clicked, this, [this] { Export_Click(1); });
+    connect(Exit(1), &QPushButton::clicked, this, [this] { Exit_Click(1); });
+    connect(BrowseS(2), &QPushButton::clicked, this, [this] { BrowseS_Click(2); });
 }
 
-QLabel* MainForm::addLabel(ControlArray<QLabel>& array, int index, const QString& caption, float left,
-                           float top, float width, float height) {
-    auto* label = new QLabel(caption, this);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_layout.addWidget(label, left, top, width, height);
-    array.add(index, label);
-    return label;
+void MainForm::moveToDesignScreen() {
+    // The design window, centred on the screen it was drawn for; loading scales it from there.
+    const QMargins frame = m_layout.frameMargins();
+    const float outerWidth = float(kDesignClientWidth + (frame.left() + frame.right()) * m_twipsPerPixel);
+    const float outerHeight = float(kDesignClientHeight + (frame.top() + frame.bottom()) * m_twipsPerPixel);
+    m_layout.Move(float((kDesignScreenWidthPx * m_twipsPerPixel - outerWidth) / 2),
+                  float((kDesignScreenHeightPx * m_twipsPerPixel - outerHeight) / 2), outerWidth,
+                  outerHeight);
 }
 
 void MainForm::Form_Load(const ScreenMetrics& screen) {
@@ -225,11 +270,8 @@ void MainForm::BrowseI_Click(qint16) {
     const auto chosen =
         chooseGedFile(m_state.ImportFile, QStringLiteral("Select GED File To Import From"), m_state.ImportDir,
                       {DialogFlag::FileMustExist, DialogFlag::HideReadOnly}, &CommonDialog::ShowOpen);
-    if (!chosen)
-        return;
-    m_state.ImportFile = *chosen;
-    setFromFilename(m_state.ImportFile);
-    setImportEnabled(true);
+    if (chosen)
+        chooseImportFile(m_state, *this, *chosen);
 }
 
 void MainForm::BrowseE_Click(qint16) {
@@ -237,11 +279,8 @@ void MainForm::BrowseE_Click(qint16) {
         chooseGedFile(m_state.ExportFile, QStringLiteral("Select GED File To Export To"), m_state.ExportDir,
                       {DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly, DialogFlag::OverwritePrompt},
                       &CommonDialog::ShowSave);
-    if (!chosen)
-        return;
-    m_state.ExportFile = *chosen;
-    setToFilename(m_state.ExportFile);
-    setExportEnabled(true);
+    if (chosen)
+        chooseExportFile(m_state, *this, *chosen);
 }
 
 void MainForm::Import_Click(qint16) {
@@ -262,9 +301,7 @@ void MainForm::BrowseS_Click(qint16) {
 }
 
 void MainForm::DBList_Click() {
-    m_state.DatabaseName = DBList->currentText();
-    if (!m_state.DatabaseName.isEmpty())
-        setBrowseEEnabled(true);
+    chooseDatabase(m_state, *this, DBList->currentText());
 }
 
 void MainForm::Exit_Click(qint16) {

@@ -63,9 +63,9 @@ public:
     ControlArray<QLabel> Backup;
     QComboBox* DBList = nullptr;
     QLabel* Version = nullptr;
-    LineControl Line1;
-    LineControl Line2;
-    LineControl Line3;
+    LineControl Line1{[this] { update(); }};
+    LineControl Line2{[this] { update(); }};
+    LineControl Line3{[this] { update(); }};
     CommonDialog SelectDialog;
 
 signals:
@@ -77,12 +77,24 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPushButton* addButton(ControlArray<QPushButton>& array, int index, const QString& caption, float left,
-                           float top, float width, float height);
-    QLabel* addLabel(ControlArray<QLabel>& array, int index, const QString& caption, float left, float top,
-                     float width, float height);
-    void setValueLabel(QLabel* label, const QString& text);
+    // One control as the design lays it out; the table of them, kDesign, is in the window's control order,
+    // which the scaler follows.
+    struct ControlDesign;
+    static const ControlDesign kDesign[];
+
+    void createControls();
+    void create(ControlArray<QPushButton> MainForm::*array, const ControlDesign& design);
+    void create(ControlArray<QLabel> MainForm::*array, const ControlDesign& design);
+    void create(QComboBox* MainForm::*list, const ControlDesign& design);
+    void create(QLabel* MainForm::*label, const ControlDesign& design);
+    void create(LineControl MainForm::*line, const ControlDesign& design);
+    void create(ScaledControl MainForm::*control, const ControlDesign& design);
+    void place(QWidget* widget, const ControlDesign& design, bool comboBox = false);
+    void nameControls();
     void nameControlsApart();
+    void connectControls();
+    void moveToDesignScreen();
+    void setValueLabel(QLabel* label, const QString& text);
 
     void Form_Load(const ScreenMetrics& screen);
     void Form_Resize();

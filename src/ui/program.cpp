@@ -17,7 +17,7 @@ namespace fambridge {
 Program::Program(platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
                  std::optional<ScreenMetrics> screen)
     : m_fileSystem(fileSystem), m_mainForm(m_state, fileSystem, starter, screen),
-      m_backupDialog(m_state, fileSystem, m_mainForm, &m_mainForm) {
+      m_backupDialog(m_state, fileSystem, m_mainForm, m_mainForm) {
     m_mainForm.setBackupDialog(&m_backupDialog);
 }
 

@@ -32,7 +32,6 @@ private:
     platform::FileSystem& m_fileSystem;
     AppState m_state;
     MainForm m_mainForm;
-    // After the window, so that it goes first: the dialog it builds is a child of the window.
     DeferredBackupDialog m_backupDialog;
 };
 

@@ -54,17 +54,50 @@ Result<platform::DosPath> spelledOnDisk(platform::FileSystem& fileSystem, platfo
     return path;
 }
 
+TypedFileChoice refuse(const QString& message) {
+    return TypedFileChoice{Action::Refuse, {}, message};
+}
+
+// The actions but a refusal name a path as the look-up found it.
+TypedFileChoice choose(platform::FileSystem& fileSystem, Action action, const platform::DosPath& path,
+                       const QString& text = {}) {
+    const auto spelled = spelledOnDisk(fileSystem, path);
+    return spelled ? TypedFileChoice{action, spelled->toString(), text} : refuse(spelled.error());
+}
+
 } // namespace
+
+struct TypedFileName::NamedFile {
+    platform::DosPath path;
+    // Neither in quotes nor with an extension of its own.
+    bool takesDefaultExtension;
+};
+
+struct TypedFileName::FoundFile {
+    platform::DosPath path;
+    platform::DosPath spelled; // each name that exists spelled as on disk
+    Result<platform::Attributes> attributes;
+};
 
 TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
                                     const platform::DosPath& folder, const QString& typed) {
-    const auto refuse = [](const QString& message) { return TypedFileChoice{Action::Refuse, {}, message}; };
-    // The other actions name a path as the look-up found it.
-    const auto choose = [&](Action action, const platform::DosPath& path, const QString& text = {}) {
-        const auto spelled = spelledOnDisk(fileSystem, path);
-        return spelled ? TypedFileChoice{action, spelled->toString(), text} : refuse(spelled.error());
-    };
+    const auto named = parse(fileSystem, folder, typed);
+    if (const auto* choice = std::get_if<TypedFileChoice>(&named))
+        return *choice;
+    const platform::DosPath path = withDefaultExtension(fileSystem, request, std::get<NamedFile>(named));
+    const auto attributes = fileSystem.attributes(path.toString());
+    if (attributes && attributes->testFlag(platform::Attribute::Directory))
+        return choose(fileSystem, Action::ShowFolder, path);
+    const auto spelled = spelledOnDisk(fileSystem, path);
+    if (!spelled)
+        return refuse(spelled.error());
+    const FoundFile file{path, *spelled, attributes};
+    return request.save ? checkForSave(fileSystem, request, file) : checkForOpen(request, file);
+}
 
+std::variant<TypedFileChoice, TypedFileName::NamedFile> TypedFileName::parse(platform::FileSystem& fileSystem,
+                                                                             const platform::DosPath& folder,
+                                                                             const QString& typed) {
     // A name in quotes is taken as it stands: Windows adds no default extension to it.
     QString text = typed;
     const bool quoted =
@@ -80,7 +113,7 @@ TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const File
 
     // A folder or a drive is opened in the dialog, as Windows' dialog does when one is typed.
     if (isFolder(fileSystem, *path))
-        return choose(Action::ShowFolder, *path);
+        return choose(fileSystem, Action::ShowFolder, *path);
     const platform::DosPath parent = path->parent();
     if (path->isRoot() || path->trailingSeparator || !isFolder(fileSystem, parent)) {
         return refuse(tr("%1\nPath does not exist.\nCheck the path and try again.")
@@ -89,46 +122,50 @@ TypedFileChoice TypedFileName::read(platform::FileSystem& fileSystem, const File
 
     const QString& name = path->components.back();
     if (platform::hasWildcard(name))
-        return choose(Action::FilterFolder, parent, name);
+        return choose(fileSystem, Action::FilterFolder, parent, name);
     if (!platform::isWindowsName(name))
         return refuse(tr("%1\nThe file name is not valid.").arg(name));
+    return NamedFile{*path, !quoted && !hasExtension(text)};
+}
 
-    platform::DosPath file = *path;
-    if (!quoted && !hasExtension(text) && !request.defaultSuffix.isEmpty()) {
-        file = parent.child(name + QLatin1Char('.') + request.defaultSuffix);
-        // Windows' open dialog takes the name as typed when only that one is there.
-        if (!request.save && !fileSystem.attributes(file.toString()) &&
-            fileSystem.attributes(path->toString()))
-            file = *path;
+platform::DosPath TypedFileName::withDefaultExtension(platform::FileSystem& fileSystem,
+                                                      const FileDialogRequest& request,
+                                                      const NamedFile& named) {
+    if (!named.takesDefaultExtension || request.defaultSuffix.isEmpty())
+        return named.path;
+    const platform::DosPath extended =
+        named.path.parent().child(named.path.components.back() + QLatin1Char('.') + request.defaultSuffix);
+    // Windows' open dialog takes the name as typed when only that one is there.
+    if (!request.save && !fileSystem.attributes(extended.toString()) &&
+        fileSystem.attributes(named.path.toString()))
+        return named.path;
+    return extended;
+}
+
+TypedFileChoice TypedFileName::checkForOpen(const FileDialogRequest& request, const FoundFile& file) {
+    if (!file.attributes && request.flags.testFlag(DialogFlag::FileMustExist)) {
+        return refuse(tr("%1\nFile not found.\nCheck the file name and try again.")
+                          .arg(file.spelled.components.back()));
     }
-    const auto attributes = fileSystem.attributes(file.toString());
-    if (attributes && attributes->testFlag(platform::Attribute::Directory))
-        return choose(Action::ShowFolder, file);
-    const auto spelled = spelledOnDisk(fileSystem, file);
-    if (!spelled)
-        return refuse(spelled.error());
-    const QString& spelledName = spelled->components.back();
-    const TypedFileChoice take{Action::Take, spelled->toString(), {}};
+    return TypedFileChoice{Action::Take, file.spelled.toString(), {}};
+}
 
-    if (!request.save) {
-        if (!attributes && request.flags.testFlag(DialogFlag::FileMustExist))
-            return refuse(tr("%1\nFile not found.\nCheck the file name and try again.").arg(spelledName));
-        return take;
-    }
-
+TypedFileChoice TypedFileName::checkForSave(platform::FileSystem& fileSystem,
+                                            const FileDialogRequest& request, const FoundFile& file) {
+    const QString& name = file.spelled.components.back();
     QString problem;
     if (request.flags.testFlag(DialogFlag::NoReadOnlyReturn)) {
-        if (attributes && attributes->testFlag(platform::Attribute::ReadOnly))
+        if (file.attributes && file.attributes->testFlag(platform::Attribute::ReadOnly))
             problem = tr("This file is set to read-only.");
-        else if (!attributes && !fileSystem.isWritableFolder(parent.toString()))
+        else if (!file.attributes && !fileSystem.isWritableFolder(file.path.parent().toString()))
             problem = tr("This folder cannot be written to.");
     }
     if (!problem.isEmpty())
-        return refuse(tr("%1\n%2\nTry again with a different file name.").arg(spelledName, problem));
-    if (attributes && request.flags.testFlag(DialogFlag::OverwritePrompt))
-        return TypedFileChoice{Action::AskToReplace, take.path,
-                               tr("%1 already exists.\nDo you want to replace it?").arg(spelledName)};
-    return take;
+        return refuse(tr("%1\n%2\nTry again with a different file name.").arg(name, problem));
+    if (file.attributes && request.flags.testFlag(DialogFlag::OverwritePrompt))
+        return TypedFileChoice{Action::AskToReplace, file.spelled.toString(),
+                               tr("%1 already exists.\nDo you want to replace it?").arg(name)};
+    return TypedFileChoice{Action::Take, file.spelled.toString(), {}};
 }
 
 } // namespace fambridge

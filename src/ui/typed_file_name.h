@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <variant>
+
 namespace fambridge {
 
 // What Open or Save does with the text in the file dialog's name field.
@@ -32,6 +34,21 @@ class TypedFileName {
 public:
     static TypedFileChoice read(platform::FileSystem& fileSystem, const FileDialogRequest& request,
                                 const platform::DosPath& folder, const QString& typed);
+
+private:
+    // A typed name that stands for a file, before any default extension.
+    struct NamedFile;
+    // The file chosen, as the look-up found it or found it missing.
+    struct FoundFile;
+
+    // The file a typed name stands for, or what the dialog does instead: a refusal, a folder to show.
+    static std::variant<TypedFileChoice, NamedFile>
+    parse(platform::FileSystem& fileSystem, const platform::DosPath& folder, const QString& typed);
+    static platform::DosPath withDefaultExtension(platform::FileSystem& fileSystem,
+                                                  const FileDialogRequest& request, const NamedFile& named);
+    static TypedFileChoice checkForOpen(const FileDialogRequest& request, const FoundFile& file);
+    static TypedFileChoice checkForSave(platform::FileSystem& fileSystem, const FileDialogRequest& request,
+                                        const FoundFile& file);
 };
 
 } // namespace fambridge

@@ -46,18 +46,18 @@ private:
 // A separator line: its two end points in twips of the window's client area, and nothing else.
 class LineControl : public ScaledControl {
 public:
-    LineControl(float x1, float y1, float x2, float y2, std::function<void()> changed)
-        : X1(x1), Y1(y1), X2(x2), Y2(y2), m_changed(std::move(changed)) {}
+    // The window places the line; it is told of every change the scaler makes.
+    explicit LineControl(std::function<void()> changed) : m_changed(std::move(changed)) {}
 
     bool setX1(float value) override { return set(X1, value); }
     bool setY1(float value) override { return set(Y1, value); }
     bool setX2(float value) override { return set(X2, value); }
     bool setY2(float value) override { return set(Y2, value); }
 
-    float X1;
-    float Y1;
-    float X2;
-    float Y2;
+    float X1 = 0;
+    float Y1 = 0;
+    float X2 = 0;
+    float Y2 = 0;
 
 private:
     bool set(float& end, float value) {
