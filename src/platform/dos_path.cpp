@@ -5,7 +5,7 @@
 namespace fambridge::platform {
 
 bool isSeparator(QChar c) {
-    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+    return c == kDosSeparator || c == QLatin1Char('/');
 }
 
 bool hasWildcard(const QString& name) {
@@ -14,10 +14,46 @@ bool hasWildcard(const QString& name) {
            name.contains(QLatin1Char('>'));
 }
 
+QString childPath(const QString& folder, const QString& name) {
+    if (!folder.isEmpty() && isSeparator(folder.back()))
+        return folder + name;
+    return folder + kDosSeparator + name;
+}
+
+bool isWindowsName(const QString& name) {
+    if (name.isEmpty() || name.back() == QLatin1Char('.') || name.back() == QLatin1Char(' '))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20)
+            return false;
+        switch (c.unicode()) {
+        case u'\\':
+        case u'/':
+        case u':':
+        case u'*':
+        case u'?':
+        case u'"':
+        case u'<':
+        case u'>':
+        case u'|':
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+bool hasExtension(const QString& typed) {
+    qsizetype start = typed.size();
+    while (start > 0 && !isSeparator(typed[start - 1]) && !(start == 2 && typed[1] == QLatin1Char(':')))
+        --start;
+    const qsizetype dot = typed.lastIndexOf(QLatin1Char('.'));
+    return dot >= start && !QStringView(typed).mid(dot).contains(QLatin1Char(' '));
+}
+
 QString DosPath::toString() const {
-    QString text = driveSpec() + QLatin1Char('\\');
-    text += components.join(QLatin1Char('\\'));
-    return text;
+    return driveSpec() + kDosSeparator + components.join(kDosSeparator);
 }
 
 DosPath DosPath::parent() const {

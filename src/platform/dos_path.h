@@ -37,7 +37,27 @@ struct CurrentFolders {
 // resolved by name, never climbing above the root.
 Result<DosPath> parseDosPath(const QString& path, const CurrentFolders& current);
 
+// The separator the program writes; it reads "/" as well (isSeparator).
+inline constexpr QChar kDosSeparator = u'\\';
+
 bool isSeparator(QChar c);
 bool hasWildcard(const QString& name);
+
+// A name in a DOS folder, joined with exactly one backslash, as PathCchAppend joins them: "C:\PALM" and
+// "User1" give "C:\PALM\User1", and a folder that already ends in a separator, a drive root above all,
+// gets none more ("C:\" and "Famlore.ini" give "C:\Famlore.ini"). A bare drive stands for its root: "C:"
+// and "BACKUP" give "C:\BACKUP", where the program has always looked for the user folder "C:". Windows
+// would read "C:BACKUP" against the drive's current folder, which no path of the program means.
+QString childPath(const QString& folder, const QString& name);
+
+// Whether Windows could hold this name: none of \ / : * ? " < > | nor a control character, and no dot or
+// blank at its end, which Windows would drop. Other names do not exist for the program; they would break
+// its paths, wildcards and the quoted settings file, or lead to another file.
+bool isWindowsName(const QString& name);
+
+// Windows' rule for whether the last name of a typed path has an extension: a dot, and no blank after the
+// last one. It looks at the name as typed, since a parsed path has lost its trailing dots: "notes." has an
+// empty extension and gets no default one.
+bool hasExtension(const QString& typed);
 
 } // namespace fambridge::platform

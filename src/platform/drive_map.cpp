@@ -1,6 +1,6 @@
 #include "drive_map.h"
 
-#include "host_folder.h"
+#include "dos_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -139,7 +139,7 @@ Result<QString> DriveMap::toDos(const QString& hostPath) const {
         if (!isWindowsName(component))
             return Failure{tr("%1 has a name that Windows cannot hold: \"%2\".").arg(hostPath, component)};
     }
-    return QString(located->first) + QStringLiteral(":\\") + located->second.join(QLatin1Char('\\'));
+    return DosPath{located->first, located->second}.toString();
 }
 
 } // namespace fambridge::platform

@@ -1,5 +1,6 @@
 #include "host_folder.h"
 
+#include "platform/dos_path.h"
 #include "platform/wildcard.h"
 
 #include <QFile>
@@ -32,34 +33,6 @@ struct DirCloser {
 };
 
 } // namespace
-
-QString describeErrno(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-bool isWindowsName(const QString& name) {
-    if (name.isEmpty() || name.back() == QLatin1Char('.') || name.back() == QLatin1Char(' '))
-        return false;
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20)
-            return false;
-        switch (c.unicode()) {
-        case u'\\':
-        case u'/':
-        case u':':
-        case u'*':
-        case u'?':
-        case u'"':
-        case u'<':
-        case u'>':
-        case u'|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
-}
 
 std::optional<EntryKind> hostKind(const QString& hostPath) {
     struct stat info {};

@@ -85,13 +85,7 @@ private:
     std::unordered_map<QString, Result<std::shared_ptr<const FolderSnapshot>>> m_snapshots;
 };
 
-// Whether Windows could hold this name: none of \ / : * ? " < > | nor a control character, and no dot or
-// blank at its end, which Windows would drop. Other names do not exist for the program; they would break
-// its paths, wildcards and the quoted settings file, or lead to another file.
-bool isWindowsName(const QString& name);
-
 // Kind of the host entry at a path, following symbolic links; nothing when it does not exist.
 std::optional<EntryKind> hostKind(const QString& hostPath);
-QString describeErrno(int error);
 
 } // namespace fambridge::platform

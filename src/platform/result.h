@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -73,5 +74,10 @@ private:
 };
 
 using Status = Result<void>;
+
+// The system's reason for a failed call, in the user's language, to end a Failure's sentence with.
+inline QString describeErrno(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace fambridge

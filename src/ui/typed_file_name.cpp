@@ -8,18 +8,6 @@ namespace {
 
 using Action = TypedFileChoice::Action;
 
-// Windows' rule for whether the last name of a typed path has an extension: a dot, and no blank after the
-// last one. It looks at the name as typed, since a parsed path has lost its trailing dots: "notes." has an
-// empty extension and gets no default one.
-bool hasExtension(const QString& typed) {
-    qsizetype start = typed.size();
-    while (start > 0 && !platform::isSeparator(typed[start - 1]) &&
-           !(start == 2 && typed[1] == QLatin1Char(':')))
-        --start;
-    const qsizetype dot = typed.lastIndexOf(QLatin1Char('.'));
-    return dot >= start && !QStringView(typed).mid(dot).contains(QLatin1Char(' '));
-}
-
 bool isFolder(platform::FileSystem& fileSystem, const platform::DosPath& path) {
     const auto attributes = fileSystem.attributes(path.toString());
     return attributes && attributes->testFlag(platform::Attribute::Directory);
@@ -125,7 +113,7 @@ std::variant<TypedFileChoice, TypedFileName::NamedFile> TypedFileName::parse(pla
         return choose(fileSystem, Action::FilterFolder, parent, name);
     if (!platform::isWindowsName(name))
         return refuse(tr("%1\nThe file name is not valid.").arg(name));
-    return NamedFile{*path, !quoted && !hasExtension(text)};
+    return NamedFile{*path, !quoted && !platform::hasExtension(text)};
 }
 
 platform::DosPath TypedFileName::withDefaultExtension(platform::FileSystem& fileSystem,

@@ -59,7 +59,8 @@ void make(TempDrives& drives, const QString& entries) {
 // One query, answered in one string: "parse" a path (drive, components joined by '|', a final '\' for a
 // trailing separator), list it with the "dir" or the "file" mask, its "attr"ibutes, "path" for both, "read"
 // it as a folder, "cd" into it for the current directory that follows, "delete" it, "replace" it, "read10" it
-// with a limit of 10 bytes, or the DOS path of a host path below the prefix ("dos"). A failure is "error".
+// with a limit of 10 bytes, the DOS path of a host path below the prefix ("dos"), or "join" a folder|name.
+// A failure is "error".
 QString answer(TempDrives& drives, const QString& kind, const QString& path) {
     FileSystem& fileSystem = drives.fileSystem();
     const auto parsed = [&] {
@@ -93,6 +94,7 @@ QString answer(TempDrives& drives, const QString& kind, const QString& path) {
            : kind == "replace" ? testing::outcome(fileSystem.replaceFile(path, "new"))
            : kind == "read10"  ? testing::valueOrError(fileSystem.readFile(path, 10))
            : kind == "dos"     ? (dos ? *dos : "error")
+           : kind == "join"    ? childPath(path.section('|', 0, 0), path.section('|', 1))
                                : "no such query";
 }
 
@@ -111,11 +113,13 @@ void expectAnswers(TempDrives& drives, const char* table, const char* context = 
 const char* const kQueries =
     // Drive-relative forms start from the current folder of the drive the process is in, on any other drive
     // from its root, even one whose root holds the process's folder too (Z:, the host's root). A bare drive
-    // names the drive itself at its root, and nothing a listing can give below it.
+    // names the drive itself at its root, and nothing a listing can give below it; a name joins it at its
+    // root.
     R"(cd C:\Work\Sub = C:\Work\Sub; parse c:a = C:Work|Sub|a; parse D:a\b = D:a|b; parse Z:x = Z:x; parse \a = C:a
 parse a\b = C:Work|Sub|a|b; parse ..\..\..\.. = C:; parse C:\a\.\b\..\c = C:a|c
 parse C:/Palm\User1/Backup = C:Palm|User1|Backup; parse C:\\Palm//\User1\\ = C:Palm|User1\
 parse = error; parse 1:\a = error; parse \\server\share\a = error
+join C:\|Famlore.ini = C:\Famlore.ini; join C:|BACKUP = C:\BACKUP; join C:\PALM|User1 = C:\PALM\User1
 cd D:\Elsewhere = D:\Elsewhere; parse C:x = C:x; parse \x = D:x; parse x = D:Elsewhere|x; dir C: = C:; dir D: = -
 )"
     // The last name loses every trailing dot and blank, a folder on the way one dot only; a last name of dots
