@@ -51,7 +51,7 @@ QString installFile(const AppState& state) {
 }
 
 Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
-    if (state.UserFolder == QLatin1String(kNoUserFolder))
+    if (state.UserFolder == kSystemDrive)
         return Failure{QCoreApplication::translate(
             "ConverterCommands",
             "FLImport was not started, because no Palm user folder is in use. Choose one "

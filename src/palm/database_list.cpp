@@ -25,7 +25,7 @@ void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, Main
 
     // The list of a folder that is gone would offer databases that are not there.
     if (!fileSystem.exists(state.UserFolder, ListMask::Directory)) {
-        state.UserFolder = QLatin1String(kNoUserFolder);
+        state.UserFolder = kSystemDrive;
         mainForm.clearDBList();
         return;
     }

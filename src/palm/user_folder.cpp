@@ -9,8 +9,6 @@ namespace fambridge {
 namespace {
 constexpr qsizetype kMaxCandidates = 20;
 const QString kSwapFile = QStringLiteral("PAGEFILE.SYS");
-// Where a user folder is looked for when the base folder is missing: the top level of the system drive.
-const QString kSystemDrive = QStringLiteral("C:");
 } // namespace
 
 QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
@@ -35,7 +33,7 @@ QString FindUserFolder(platform::FileSystem& fileSystem, const QString& Base) {
         if (fileSystem.exists(prefix + candidate + QStringLiteral("\\Backup"), ListMask::Directory))
             return prefix + candidate;
     }
-    return QLatin1String(kNoUserFolder);
+    return kSystemDrive;
 }
 
 void LocatePalmFolder(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,

@@ -8,7 +8,7 @@ namespace fambridge {
 void SetDefaults(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm) {
     state.ImportFile.clear();
     state.ExportFile.clear();
-    LocatePalmFolder(state, fileSystem, mainForm, QStringLiteral("C:\\PALM"));
+    LocatePalmFolder(state, fileSystem, mainForm, kPalmFolder);
     state.DatabaseName.clear();
 }
 
@@ -32,7 +32,7 @@ Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormContro
     // The settings file, discovery, the database list and the dialog's folder list look at the same few
     // folders; one reading of each serves the whole start-up.
     const auto snapshot = fileSystem.snapshotScope();
-    state.DriveSpec = QStringLiteral("C:");
+    state.DriveSpec = kSystemDrive;
     const auto current = fileSystem.currentDirectory();
     if (!current)
         return current.failure();

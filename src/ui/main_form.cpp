@@ -227,7 +227,7 @@ void MainForm::setUserFolderLabel(const QString& text) {
     setValueLabel(Backup(2), text);
     // A first start that found no user folder shows only "C:" and greyed buttons; the row says, without a
     // box in the way, what to do next.
-    const QString hint = text == QLatin1String(kNoUserFolder)
+    const QString hint = text == kSystemDrive
                              ? tr("No Palm user folder was found. Choose yours with the Browse... button on "
                                   "this row.")
                              : QString();
