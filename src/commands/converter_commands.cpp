@@ -1,6 +1,7 @@
 #include "commands/converter_commands.h"
 
 #include "palm/database_list.h"
+#include "platform/dos_path.h"
 
 #include <QCoreApplication>
 
@@ -12,9 +13,15 @@ namespace {
 
 const QString kImportConverter = QStringLiteral("FLImport");
 const QString kExportConverter = QStringLiteral("FLExport");
+const QString kInstallFolder = QStringLiteral("INSTALL");
+const QString kInstallDatabase = QStringLiteral("FAMLORIM.PDB");
 
-QString inApplicationFolder(const AppState& state, const QString& name) {
-    return state.AppDir + QLatin1Char('\\') + name;
+// The command lines are the converters' interface, and a converter may rely on them byte for byte as the
+// design builds them: a folder and a fixed name joined as they stand, so that an application folder at the
+// root gives the program field "C:\\FLImport". This is the one place a backslash is written by hand on
+// purpose; every other DOS path is joined by platform::childPath.
+QString joinedAsTheyStand(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('\\') + name;
 }
 
 Failure cannotStart(const AppState& state, const QString& name, const QString& reason) {
@@ -34,64 +41,77 @@ Status start(const AppState& state, platform::ProgramStarter& starter, const Con
     return {};
 }
 
-} // namespace
-
-ConverterCommand importCommand(const AppState& state) {
-    return {inApplicationFolder(state, kImportConverter),
-            {state.UserFolder + QStringLiteral("\\INSTALL"), state.ImportFile, state.AppDir}};
-}
-
-ConverterCommand exportCommand(const AppState& state) {
-    return {inApplicationFolder(state, kExportConverter),
-            {state.UserFolder + QStringLiteral("\\BACKUP"), state.ExportFile, state.DatabaseName}};
-}
-
-QString installFile(const AppState& state) {
-    return state.UserFolder + QStringLiteral("\\INSTALL\\FAMLORIM.PDB");
-}
-
-Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
+// FLImport writes into the user folder's INSTALL folder, so it needs a user folder that has one.
+Status checkInstallFolder(const AppState& state, platform::FileSystem& fileSystem) {
     if (state.UserFolder == kSystemDrive)
         return Failure{QCoreApplication::translate(
             "ConverterCommands",
             "FLImport was not started, because no Palm user folder is in use. Choose one "
             "with the Browse... button beside \"Palm User Folder:\".")};
-    const QString installFolder = state.UserFolder + QStringLiteral("\\INSTALL");
+    const QString installFolder = platform::childPath(state.UserFolder, kInstallFolder);
     if (!fileSystem.exists(installFolder, platform::ListMask::Directory))
         return Failure{QCoreApplication::translate("ConverterCommands",
                                                    "FLImport was not started, because the user folder has no "
                                                    "INSTALL folder: %1 does not exist.")
                            .arg(installFolder)};
+    return {};
+}
+
+// The install file may be a converted database still waiting for the handheld. The converter must not
+// find it, yet it may go only once the converter that makes the next one has started: until then it
+// waits aside. Nothing when there is no such file.
+Result<std::optional<platform::AsideFile>> setAsideInstallFile(const AppState& state,
+                                                               platform::FileSystem& fileSystem) {
+    const QString stale = installFile(state);
+    if (!fileSystem.exists(stale, platform::ListMask::Normal))
+        return std::optional<platform::AsideFile>();
+    const auto aside = fileSystem.setAside(stale);
+    if (!aside)
+        return Failure{QCoreApplication::translate("ConverterCommands",
+                                                   "FLImport was not started, because the database of an "
+                                                   "earlier import could not be removed.\n\n%1")
+                           .arg(aside.error())};
+    return std::optional<platform::AsideFile>(*aside);
+}
+
+} // namespace
+
+ConverterCommand importCommand(const AppState& state) {
+    return {joinedAsTheyStand(state.AppDir, kImportConverter),
+            {joinedAsTheyStand(state.UserFolder, kInstallFolder), state.ImportFile, state.AppDir}};
+}
+
+ConverterCommand exportCommand(const AppState& state) {
+    return {joinedAsTheyStand(state.AppDir, kExportConverter),
+            {joinedAsTheyStand(state.UserFolder, kBackupFolder), state.ExportFile, state.DatabaseName}};
+}
+
+QString installFile(const AppState& state) {
+    return platform::childPath(platform::childPath(state.UserFolder, kInstallFolder), kInstallDatabase);
+}
+
+Status runImport(const AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter) {
+    if (const Status ready = checkInstallFolder(state, fileSystem); !ready)
+        return ready;
     const ConverterCommand command = importCommand(state);
     const auto prepared = starter.prepare(command.program, command.arguments);
     if (!prepared)
         return cannotStart(state, kImportConverter, prepared.error());
-
-    // The install file may be a converted database still waiting for the handheld. The converter must not
-    // find it, yet it may go only once the converter that makes the next one has started: until then it
-    // waits aside, and comes back if the start fails.
-    const QString stale = installFile(state);
-    std::optional<platform::AsideFile> aside;
-    if (fileSystem.exists(stale, platform::ListMask::Normal)) {
-        const auto setAside = fileSystem.setAside(stale);
-        if (!setAside)
-            return Failure{QCoreApplication::translate("ConverterCommands",
-                                                       "FLImport was not started, because the database of an "
-                                                       "earlier import could not be removed.\n\n%1")
-                               .arg(setAside.error())};
-        aside = *setAside;
-    }
+    const auto aside = setAsideInstallFile(state, fileSystem);
+    if (!aside)
+        return aside.failure();
+    // A failed start brings the install file back; a good one lets it go.
     const auto started = starter.start(*prepared);
     if (!started) {
         QString failure = cannotStart(state, kImportConverter, started.error()).message;
-        if (aside) {
-            if (const Status back = platform::FileSystem::putBack(*aside); !back)
+        if (*aside) {
+            if (const Status back = platform::FileSystem::putBack(**aside); !back)
                 failure += QStringLiteral("\n\n") + back.error();
         }
         return Failure{failure};
     }
-    if (aside)
-        platform::FileSystem::discardAside(*aside);
+    if (*aside)
+        platform::FileSystem::discardAside(**aside);
     return {};
 }
 

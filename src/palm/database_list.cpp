@@ -1,17 +1,18 @@
 #include "palm/database_list.h"
 
+#include "platform/dos_path.h"
+
 #include <QStringList>
 
 namespace fambridge {
 
 namespace {
-const QString kBackupFolder = QStringLiteral("\\BACKUP");
 const QString kImportHalf = QStringLiteral("P.PDB");
 const QString kExportHalf = QStringLiteral("E.PDB");
 } // namespace
 
 QStringList databaseFiles(const QString& userFolder, const QString& name) {
-    const QString stem = userFolder + kBackupFolder + QLatin1Char('\\') + name;
+    const QString stem = platform::childPath(platform::childPath(userFolder, kBackupFolder), name);
     return {stem + kImportHalf, stem + kExportHalf};
 }
 
@@ -29,12 +30,12 @@ void RefreshDatabaseList(AppState& state, platform::FileSystem& fileSystem, Main
         mainForm.clearDBList();
         return;
     }
-    const QString backup = state.UserFolder + kBackupFolder;
+    const QString backup = platform::childPath(state.UserFolder, kBackupFolder);
     if (fileSystem.exists(backup, ListMask::Directory))
         mainForm.setBrowseIEnabled(true);
 
     const std::vector<QString> found =
-        fileSystem.list(backup + QLatin1Char('\\') + QLatin1Char('*') + kImportHalf, ListMask::Normal);
+        fileSystem.list(platform::childPath(backup, QLatin1Char('*') + kImportHalf), ListMask::Normal);
 
     mainForm.clearDBList();
     bool rememberedFound = false;

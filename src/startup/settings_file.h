@@ -12,6 +12,9 @@
 
 namespace fambridge {
 
+// The settings file's name, in the application folder.
+inline constexpr QLatin1String kSettingsFileName("Famlore.ini");
+
 // Seven lines of paths need a few kilobytes at most; anything much larger is not our file, and reading it
 // whole would only cost memory.
 inline constexpr qint64 kSettingsSizeLimit = 64 * 1024;

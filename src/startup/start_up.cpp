@@ -2,6 +2,7 @@
 
 #include "palm/database_list.h"
 #include "palm/user_folder.h"
+#include "platform/dos_path.h"
 
 namespace fambridge {
 
@@ -22,9 +23,9 @@ void takeSavedChoices(AppState& state, const SettingsRecords& saved) {
     if (!state.UserFolder.isEmpty())
         state.DriveSpec = state.UserFolder.left(2);
     state.ImportFile =
-        state.ImportDir.isEmpty() ? QString() : state.ImportDir + QLatin1Char('\\') + state.ImportName;
+        state.ImportDir.isEmpty() ? QString() : platform::childPath(state.ImportDir, state.ImportName);
     state.ExportFile =
-        state.ExportDir.isEmpty() ? QString() : state.ExportDir + QLatin1Char('\\') + state.ExportName;
+        state.ExportDir.isEmpty() ? QString() : platform::childPath(state.ExportDir, state.ExportName);
 }
 
 Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
@@ -37,7 +38,7 @@ Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormContro
     if (!current)
         return current.failure();
     state.AppDir = *current;
-    state.IniPath = state.AppDir + QStringLiteral("\\Famlore.ini");
+    state.IniPath = platform::childPath(state.AppDir, kSettingsFileName);
 
     if (const auto saved = readSettingsFile(fileSystem, state.IniPath)) {
         takeSavedChoices(state, *saved);

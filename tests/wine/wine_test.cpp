@@ -135,6 +135,8 @@ TEST_F(WineTest, ConvertersGetTheirExactCommandLineMinimisedInTheApplicationFold
         // The first start of a prefix's wineserver takes some seconds.
         EXPECT_EQ(testing::waitForRecord(converter, 60000), row.record);
     }
+    // The last start was at the root of C:, whose settings file is joined with one backslash.
+    EXPECT_EQ(state.IniPath, "C:\\Famlore.ini");
 }
 
 // The database in INSTALL may still be waiting for the handheld: when Windows cannot create the
