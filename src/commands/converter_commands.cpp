@@ -16,14 +16,6 @@ const QString kExportConverter = QStringLiteral("FLExport");
 const QString kInstallFolder = QStringLiteral("INSTALL");
 const QString kInstallDatabase = QStringLiteral("FAMLORIM.PDB");
 
-// The command lines are the converters' interface, and a converter may rely on them byte for byte as the
-// design builds them: a folder and a fixed name joined as they stand, so that an application folder at the
-// root gives the program field "C:\\FLImport". This is the one place a backslash is written by hand on
-// purpose; every other DOS path is joined by platform::childPath.
-QString joinedAsTheyStand(const QString& folder, const QString& name) {
-    return folder + QLatin1Char('\\') + name;
-}
-
 Failure cannotStart(const AppState& state, const QString& name, const QString& reason) {
     return Failure{QCoreApplication::translate(
                        "ConverterCommands", "%1 could not be started from the application folder %2.\n\n%3")
@@ -76,12 +68,18 @@ Result<std::optional<platform::AsideFile>> setAsideInstallFile(const AppState& s
 
 } // namespace
 
+// The command lines are the converters' interface, and a converter may rely on them byte for byte as the
+// design builds them: each folder and fixed name joined as they stand, so that an application folder at the
+// root gives the program field "C:\\FLImport". Here, and for the saved files that go into these lines, the
+// program joins paths so on purpose; every other path is joined by childPath.
 ConverterCommand importCommand(const AppState& state) {
+    using platform::joinedAsTheyStand;
     return {joinedAsTheyStand(state.AppDir, kImportConverter),
             {joinedAsTheyStand(state.UserFolder, kInstallFolder), state.ImportFile, state.AppDir}};
 }
 
 ConverterCommand exportCommand(const AppState& state) {
+    using platform::joinedAsTheyStand;
     return {joinedAsTheyStand(state.AppDir, kExportConverter),
             {joinedAsTheyStand(state.UserFolder, kBackupFolder), state.ExportFile, state.DatabaseName}};
 }

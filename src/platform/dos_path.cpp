@@ -17,6 +17,10 @@ bool hasWildcard(const QString& name) {
 QString childPath(const QString& folder, const QString& name) {
     if (!folder.isEmpty() && isSeparator(folder.back()))
         return folder + name;
+    return joinedAsTheyStand(folder, name);
+}
+
+QString joinedAsTheyStand(const QString& folder, const QString& name) {
     return folder + kDosSeparator + name;
 }
 

@@ -49,6 +49,11 @@ bool hasWildcard(const QString& name);
 // and "BACKUP" give "C:\BACKUP", where the program has always looked for the user folder "C:". Windows
 // would read "C:BACKUP" against the drive's current folder, which no path of the program means.
 QString childPath(const QString& folder, const QString& name);
+// The design's own join: the folder, a backslash and the name as they stand, even after a separator ("C:\"
+// and "FLImport" give "C:\\FLImport"). The converters' command lines are built so, with the saved import and
+// export files that go into them; converters may rely on those lines byte for byte. Every other path is
+// joined by childPath.
+QString joinedAsTheyStand(const QString& folder, const QString& name);
 
 // Whether Windows could hold this name: none of \ / : * ? " < > | nor a control character, and no dot or
 // blank at its end, which Windows would drop. Other names do not exist for the program; they would break

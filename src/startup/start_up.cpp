@@ -22,10 +22,14 @@ void takeSavedChoices(AppState& state, const SettingsRecords& saved) {
     state.DatabaseName = saved.DatabaseName;
     if (!state.UserFolder.isEmpty())
         state.DriveSpec = state.UserFolder.left(2);
-    state.ImportFile =
-        state.ImportDir.isEmpty() ? QString() : platform::childPath(state.ImportDir, state.ImportName);
-    state.ExportFile =
-        state.ExportDir.isEmpty() ? QString() : platform::childPath(state.ExportDir, state.ExportName);
+    // Joined as the design joins them, since the files go into the converters' command lines: a folder
+    // saved as "C:\" gives "C:\\tree.ged", and SplitPath saves it back as it was.
+    state.ImportFile = state.ImportDir.isEmpty()
+                           ? QString()
+                           : platform::joinedAsTheyStand(state.ImportDir, state.ImportName);
+    state.ExportFile = state.ExportDir.isEmpty()
+                           ? QString()
+                           : platform::joinedAsTheyStand(state.ExportDir, state.ExportName);
 }
 
 Status startUp(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
