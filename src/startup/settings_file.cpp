@@ -15,6 +15,19 @@ const QString kOlderFormatDatabase = QStringLiteral("Famlore");
 constexpr QChar kQuote = QLatin1Char('"');
 constexpr QChar kComma = QLatin1Char(',');
 
+// Where each value stands among the file's fields: the two of the first line, then one a line.
+enum Field : qsizetype {
+    kMagicWordField,
+    kVersionField,
+    kUserFolderField,
+    kImportDirField,
+    kImportNameField,
+    kExportDirField,
+    kExportNameField,
+    kDatabaseNameField, // not in files of an older format, which end before it
+    kFieldCount,
+};
+
 bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
@@ -53,9 +66,9 @@ void appendLineFields(QStringView line, QStringList& fields) {
     }
 }
 
-QStringList readFields(const QString& text) {
+QStringList readFields(const QStringList& lines) {
     QStringList fields;
-    for (const QString& line : platform::splitLines(text))
+    for (const QString& line : lines)
         appendLineFields(line, fields);
     return fields;
 }
@@ -64,59 +77,63 @@ QString quoted(const QString& value) {
     return kQuote + value + kQuote;
 }
 
+// A chosen file as the settings file keeps it, its folder and its name; two empty lines for none.
+QStringList fileLines(const QString& file) {
+    if (file.isEmpty())
+        return {QString(), QString()};
+    QString folder;
+    QString name;
+    SplitPath(file, folder, name);
+    return {quoted(folder), quoted(name)};
+}
+
 } // namespace
 
-std::optional<SettingsRecords> parseSettings(const QString& text) {
-    const QStringList fields = readFields(text);
-    if (fields.isEmpty() || fields[0] != kMagicWord)
+std::optional<SettingsRecords> parseSettings(const QStringList& lines) {
+    const QStringList fields = readFields(lines);
+    if (fields.isEmpty() || fields[kMagicWordField] != kMagicWord)
         return std::nullopt;
-    const bool currentFormat = fields.size() > 1 && fields[1] == kFormatVersion;
-    if (fields.size() < (currentFormat ? 8 : 7))
+    const bool currentFormat = fields.size() > kVersionField && fields[kVersionField] == kFormatVersion;
+    if (fields.size() < (currentFormat ? kFieldCount : kDatabaseNameField))
         return std::nullopt;
 
     SettingsRecords records;
-    records.UserFolder = fields[2];
-    records.ImportDir = fields[3];
-    records.ImportName = fields[4];
-    records.ExportDir = fields[5];
-    records.ExportName = fields[6];
-    records.DatabaseName = currentFormat ? fields[7] : kOlderFormatDatabase;
+    records.UserFolder = fields[kUserFolderField];
+    records.ImportDir = fields[kImportDirField];
+    records.ImportName = fields[kImportNameField];
+    records.ExportDir = fields[kExportDirField];
+    records.ExportName = fields[kExportNameField];
+    records.DatabaseName = currentFormat ? fields[kDatabaseNameField] : kOlderFormatDatabase;
     return records;
 }
 
 std::optional<SettingsRecords> readSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath) {
+    // Only an ordinary visible file counts, as a listing of exactly this name finds it.
     if (!fileSystem.exists(iniPath, platform::ListMask::Normal))
         return std::nullopt;
-    const auto bytes = fileSystem.readFile(iniPath, kSettingsSizeLimit);
-    if (!bytes)
+    const auto lines = platform::readTextLines(fileSystem, iniPath, kSettingsSizeLimit);
+    if (!lines)
         return std::nullopt;
-    const auto text = platform::decodeText(*bytes);
-    if (!text)
-        return std::nullopt;
-    return parseSettings(*text);
+    return parseSettings(*lines);
 }
 
-QStringList settingsLines(AppState& state) {
-    QStringList lines;
-    lines << quoted(kMagicWord) + kComma + quoted(kFormatVersion);
-    lines << quoted(state.UserFolder);
-    if (!state.ImportFile.isEmpty()) {
-        SplitPath(state.ImportFile, state.ImportDir, state.ImportName);
-        lines << quoted(state.ImportDir) << quoted(state.ImportName);
-    } else {
-        lines << QString() << QString();
-    }
+QStringList settingsLines(const AppState& state) {
+    QStringList lines{quoted(kMagicWord) + kComma + quoted(kFormatVersion), quoted(state.UserFolder)};
+    lines << fileLines(state.ImportFile) << fileLines(state.ExportFile);
     // The database belongs to the export: without an export file it is not remembered.
-    if (!state.ExportFile.isEmpty()) {
-        SplitPath(state.ExportFile, state.ExportDir, state.ExportName);
-        lines << quoted(state.ExportDir) << quoted(state.ExportName) << quoted(state.DatabaseName);
-    } else {
-        lines << QString() << QString() << QString();
-    }
+    lines << (state.ExportFile.isEmpty() ? QString() : quoted(state.DatabaseName));
     return lines;
 }
 
+void rememberChoices(AppState& state) {
+    if (!state.ImportFile.isEmpty())
+        SplitPath(state.ImportFile, state.ImportDir, state.ImportName);
+    if (!state.ExportFile.isEmpty())
+        SplitPath(state.ExportFile, state.ExportDir, state.ExportName);
+}
+
 Status writeSettingsFile(platform::FileSystem& fileSystem, AppState& state) {
+    rememberChoices(state);
     return platform::writeTextLines(fileSystem, state.IniPath, settingsLines(state));
 }
 

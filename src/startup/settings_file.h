@@ -29,16 +29,20 @@ struct SettingsRecords {
     QString DatabaseName;
 };
 
-// nullopt: the text is no usable settings file (foreign magic word, or it ends before the records needed).
-std::optional<SettingsRecords> parseSettings(const QString& text);
+// The file's lines, as platform::readTextLines gives them; nullopt when they are no usable settings file
+// (foreign magic word, or they end before the records needed).
+std::optional<SettingsRecords> parseSettings(const QStringList& lines);
 // nullopt when the file is missing, foreign, unreadable, not text, larger than kSettingsSizeLimit or short;
 // start-up then takes the defaults.
 std::optional<SettingsRecords> readSettingsFile(platform::FileSystem& fileSystem, const QString& iniPath);
 
-// The seven lines, without line ends, that Exit saves. Splitting ImportFile and ExportFile updates
-// ImportDir/ImportName and ExportDir/ExportName, which is why the state is not const.
-QStringList settingsLines(AppState& state);
-// Replaces state.IniPath as a whole, so that a failure leaves the previous file as it was.
+// The seven lines, without line ends, that Exit saves: each chosen file as its folder and name (SplitPath).
+QStringList settingsLines(const AppState& state);
+// What Exit leaves in the state: ImportDir/ImportName and ExportDir/ExportName cut from the chosen files.
+// The pieces of a file that is not chosen stay for the next choice.
+void rememberChoices(AppState& state);
+// Remembers the choices, then replaces state.IniPath as a whole, so that a failure leaves the previous file
+// as it was.
 Status writeSettingsFile(platform::FileSystem& fileSystem, AppState& state);
 
 // Cuts at the last "\" or "/". Without any separator the whole path is the name and the folder is empty.

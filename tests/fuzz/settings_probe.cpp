@@ -21,7 +21,7 @@ QStringList fields(const SettingsRecords& r) {
 
 std::optional<SettingsRecords> readBack(const QByteArray& bytes) {
     const auto text = platform::decodeText(bytes);
-    return text ? parseSettings(*text) : std::nullopt;
+    return text ? parseSettings(platform::splitLines(*text)) : std::nullopt;
 }
 
 // The choices start-up takes from the records, written as Exit writes them.

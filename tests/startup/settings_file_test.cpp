@@ -60,6 +60,8 @@ TEST_F(SettingsFile, WritesExactlyTheseBytesInPlaceOfTheOldFileAndReadsThemBack)
         EXPECT_EQ(bytes(), written);
     }
     EXPECT_EQ(read(), "C:\\PALM\\Smith, John|C:\\Genealogy|tree.ged|C:\\Out|a,b.ged|Family");
+    // The state keeps the pieces that were saved.
+    EXPECT_EQ(state.ImportDir + '|' + state.ExportName, "C:\\Genealogy|a,b.ged");
 }
 
 // A failed write names the file and keeps the old one, with nothing beside it: on a full disk, and over a
@@ -126,7 +128,7 @@ TEST(SplitPath, CutsAtTheLastSeparatorOfEitherKindAndGivesNoFolderWithoutOne) {
     state.ImportDir = "D:\\Old";
     state.ImportName = "old.ged";
     state.ExportFile = "E:\\Out\\family.ged";
-    settingsLines(state);
+    rememberChoices(state);
     EXPECT_EQ(QStringList({state.ImportDir, state.ImportName, state.ExportDir, state.ExportName}).join('|'),
               "D:\\Old|old.ged|E:\\Out|family.ged");
 }
