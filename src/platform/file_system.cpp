@@ -166,48 +166,54 @@ Result<QString> FileSystem::toHost(const QString& dosPath) {
 }
 
 std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) {
-    std::vector<QString> names;
-    // A bare drive whose current folder lies below its root names nothing a listing can give, as on
-    // Windows. At its root it names the drive itself, which lets the program fall back on the user folder
-    // "C:"; Wine finds nothing there either.
-    if (dosPattern.size() == 2 && dosPattern[1] == QLatin1Char(':')) {
-        const auto parsed = parse(dosPattern);
-        const auto root = parsed ? m_driveMap.hostRoot(parsed->drive) : std::nullopt;
-        if (root && mask == ListMask::Directory && parsed->isRoot() && hostKind(*root) == EntryKind::Folder)
-            names.push_back(parsed->driveSpec());
-        return names;
-    }
+    if (dosPattern.size() == 2 && dosPattern[1] == QLatin1Char(':'))
+        return listBareDrive(dosPattern, mask);
     // Asking for a folder's contents is asking for every name in it.
     const bool contents = !dosPattern.isEmpty() && isSeparator(dosPattern.back());
     const auto parsed = parse(contents ? dosPattern + QLatin1Char('*') : dosPattern);
     // A path that ends at a drive's root or in a name of dots alone leaves no name to look for.
     if (!parsed || parsed->isRoot() || parsed->trailingSeparator)
-        return names;
+        return {};
 
-    const QString pattern = parsed->components.back();
+    const QString& pattern = parsed->components.back();
     const DosPath folder = parsed->parent();
-    const auto resolvedFolder = resolve(folder);
-    if (!resolvedFolder || !resolvedFolder->exists || resolvedFolder->kind != EntryKind::Folder)
-        return names;
-    const QString& host = resolvedFolder->host;
-    if (!listable(host))
-        return names;
+    const auto resolved = resolve(folder);
+    if (!resolved || !resolved->exists || resolved->kind != EntryKind::Folder || !listable(resolved->host))
+        return {};
+    if (hasWildcard(pattern))
+        return listMatches(resolved->host, pattern, mask, folder.isRoot());
+    return listExact(resolved->host, pattern, mask);
+}
 
-    if (!hasWildcard(pattern)) {
-        const auto entry = findEntry(host, pattern);
-        if (entry && maskAccepts(mask, entry->kind) && !isHiddenOrSystem(*entry, host))
-            names.push_back(entry->name);
-        return names;
-    }
+// A bare drive whose current folder lies below its root names nothing a listing can give, as on Windows.
+// At its root it names the drive itself, which lets the program fall back on the user folder "C:"; Wine
+// finds nothing there either.
+std::vector<QString> FileSystem::listBareDrive(const QString& drive, ListMask mask) {
+    const auto parsed = parse(drive);
+    const auto root = parsed ? m_driveMap.hostRoot(parsed->drive) : std::nullopt;
+    if (root && mask == ListMask::Directory && parsed->isRoot() && hostKind(*root) == EntryKind::Folder)
+        return {parsed->driveSpec()};
+    return {};
+}
 
-    const auto snapshot = m_cache.read(host);
+std::vector<QString> FileSystem::listExact(const QString& hostFolder, const QString& name, ListMask mask) {
+    const auto entry = findEntry(hostFolder, name);
+    if (entry && maskAccepts(mask, entry->kind) && !isHiddenOrSystem(*entry, hostFolder))
+        return {entry->name};
+    return {};
+}
+
+std::vector<QString> FileSystem::listMatches(const QString& hostFolder, const QString& pattern, ListMask mask,
+                                             bool atRoot) {
+    const auto snapshot = m_cache.read(hostFolder);
     if (!snapshot)
-        return names;
-    if (mask == ListMask::Directory && !folder.isRoot()) {
+        return {};
+    std::vector<QString> names;
+    if (mask == ListMask::Directory && !atRoot) {
         // The dots carry the marks of the folder itself and of its parent, as Wine reports them.
         for (const auto& [dots, hostPath] :
-             {std::pair{QStringLiteral("."), host},
-              std::pair{QStringLiteral(".."), joinHost(host, QStringLiteral(".."))}})
+             {std::pair{QStringLiteral("."), hostFolder},
+              std::pair{QStringLiteral(".."), joinHost(hostFolder, QStringLiteral(".."))}})
             if (matchesWildcard(pattern, dots) && readDosAttributes(hostPath) == 0)
                 names.push_back(dots);
     }
@@ -215,7 +221,7 @@ std::vector<QString> FileSystem::list(const QString& dosPattern, ListMask mask) 
     for (const HostEntry& entry : snapshot.value()->entries()) {
         // The name first: reading an entry's marks costs a system call, which only matches need.
         if (maskAccepts(mask, entry.kind) && matchesWildcard(pattern, entry.name) &&
-            !isHiddenOrSystem(entry, host))
+            !isHiddenOrSystem(entry, hostFolder))
             matches.push_back(&entry);
     }
     std::sort(matches.begin(), matches.end(),

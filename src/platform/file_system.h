@@ -108,6 +108,11 @@ private:
     Result<Resolved> resolve(const DosPath& path);
     Result<Resolved> resolvePath(const QString& dosPath);
     std::optional<HostEntry> findEntry(const QString& hostFolder, const QString& name);
+    // The three kinds of listing, as Windows tells them apart: a bare drive, one exact name, a wildcard.
+    std::vector<QString> listBareDrive(const QString& drive, ListMask mask);
+    std::vector<QString> listExact(const QString& hostFolder, const QString& name, ListMask mask);
+    std::vector<QString> listMatches(const QString& hostFolder, const QString& pattern, ListMask mask,
+                                     bool atRoot);
     bool listable(const QString& hostFolder);
 
     DriveMap m_driveMap;

@@ -78,12 +78,27 @@ QString ProgramLauncher::windowsStarter() const {
 }
 
 Result<PreparedProgram> ProgramLauncher::prepare(const QString& dosProgram, const QStringList& arguments) {
+    const auto located = locate(dosProgram);
+    if (!located)
+        return located.failure();
+    const QString path = childPath(located->folder, located->name);
+    const bool nativeFound = m_fileSystem.exists(path, ListMask::Normal);
+    const auto nativeHost = m_fileSystem.toHost(path);
+    if (nativeFound && nativeHost && isExecutableFile(*nativeHost))
+        return prepareNative(*located, *nativeHost, arguments);
+    const QString windowsPath = path + QStringLiteral(".exe");
+    if (located->name.contains(QLatin1Char('.')) || !m_fileSystem.exists(windowsPath, ListMask::Normal))
+        return notFound(*located, path, nativeFound);
+    // The program field as the caller spelled it, without an extension: Windows finds the .exe itself.
+    return prepareWindows(*located, windowsPath, QStringList{dosProgram} + arguments);
+}
+
+Result<PreparedProgram> ProgramLauncher::locate(const QString& dosProgram) {
     const auto parsed = m_fileSystem.parse(dosProgram);
     if (!parsed)
         return parsed.failure();
     if (parsed->isRoot() || parsed->trailingSeparator)
         return Failure{tr("%1 names a folder, not a program.").arg(dosProgram)};
-
     PreparedProgram program;
     program.name = parsed->components.back();
     program.folder = parsed->parent().toString();
@@ -91,37 +106,42 @@ Result<PreparedProgram> ProgramLauncher::prepare(const QString& dosProgram, cons
     if (!hostFolder)
         return hostFolder.failure();
     program.hostFolder = *hostFolder;
+    return program;
+}
 
-    const QString path = parsed->toString();
-    const QString shownAs = tr("%1 in %2").arg(program.name, program.folder);
-    const bool nativeFound = m_fileSystem.exists(path, ListMask::Normal);
-    const bool windowsFound = !program.name.contains(QLatin1Char('.')) &&
-                              m_fileSystem.exists(path + QStringLiteral(".exe"), ListMask::Normal);
-    const auto nativeHost = m_fileSystem.toHost(path);
-    if (nativeFound && nativeHost && isExecutableFile(*nativeHost)) {
-        if (::access(QFile::encodeName(*nativeHost).constData(), X_OK) != 0)
-            return Failure{tr("%1 cannot be run: you may not execute it.").arg(shownAs)};
-        if (const Status trusted = HostTrust::checkProgram(*nativeHost, shownAs); !trusted)
-            return trusted.failure();
-        if (const QString interpreter = missingInterpreter(*nativeHost); !interpreter.isEmpty())
-            return Failure{tr("%1 cannot be run: its first line names an interpreter that does not exist "
-                              "(%2)%3")
-                               .arg(shownAs, interpreter,
-                                    interpreter.endsWith(QStringLiteral("\\r"))
-                                        ? tr(": was it saved with Windows line ends?")
-                                        : QStringLiteral("."))};
-        program.hostProgram = *nativeHost;
-        program.hostArguments = arguments;
-        return program;
-    }
-    if (!windowsFound) {
-        if (nativeFound)
-            return Failure{tr("%1 is not an executable program.").arg(shownAs)};
-        if (m_fileSystem.exists(path, ListMask::Directory))
-            return Failure{tr("%1 is a folder, not a program.").arg(shownAs)};
-        return Failure{tr("%1 was not found in %2.").arg(program.name, program.folder)};
-    }
-    const auto windowsHost = m_fileSystem.toHost(path + QStringLiteral(".exe"));
+QString ProgramLauncher::shownAs(const PreparedProgram& program) {
+    return tr("%1 in %2").arg(program.name, program.folder);
+}
+
+Result<PreparedProgram> ProgramLauncher::prepareNative(PreparedProgram program, const QString& hostProgram,
+                                                       const QStringList& arguments) {
+    if (::access(QFile::encodeName(hostProgram).constData(), X_OK) != 0)
+        return Failure{tr("%1 cannot be run: you may not execute it.").arg(shownAs(program))};
+    if (const Status trusted = HostTrust::checkProgram(hostProgram, shownAs(program)); !trusted)
+        return trusted.failure();
+    if (const QString interpreter = missingInterpreter(hostProgram); !interpreter.isEmpty())
+        return Failure{tr("%1 cannot be run: its first line names an interpreter that does not exist "
+                          "(%2)%3")
+                           .arg(shownAs(program), interpreter,
+                                interpreter.endsWith(QStringLiteral("\\r"))
+                                    ? tr(": was it saved with Windows line ends?")
+                                    : QStringLiteral("."))};
+    program.hostProgram = hostProgram;
+    program.hostArguments = arguments;
+    return program;
+}
+
+Failure ProgramLauncher::notFound(const PreparedProgram& program, const QString& path, bool fileFound) {
+    if (fileFound)
+        return Failure{tr("%1 is not an executable program.").arg(shownAs(program))};
+    if (m_fileSystem.exists(path, ListMask::Directory))
+        return Failure{tr("%1 is a folder, not a program.").arg(shownAs(program))};
+    return Failure{tr("%1 was not found in %2.").arg(program.name, program.folder)};
+}
+
+Result<PreparedProgram> ProgramLauncher::prepareWindows(PreparedProgram program, const QString& windowsPath,
+                                                        const QStringList& fields) {
+    const auto windowsHost = m_fileSystem.toHost(windowsPath);
     if (!windowsHost)
         return windowsHost.failure();
     if (const Status trusted =
@@ -139,8 +159,7 @@ Result<PreparedProgram> ProgramLauncher::prepare(const QString& dosProgram, cons
                           "missing beside %4.")
                            .arg(program.name, program.folder, kStarterName,
                                 QDir::toNativeSeparators(QCoreApplication::applicationFilePath()))};
-    // The program field as the caller spelled it, without an extension: Windows finds the .exe itself.
-    const auto commandLine = windowsCommandLine(QStringList{dosProgram} + arguments);
+    const auto commandLine = windowsCommandLine(fields);
     if (!commandLine)
         return commandLine.failure();
     program.hostArguments = {starter, hexUnits(*commandLine), hexUnits(program.folder)};

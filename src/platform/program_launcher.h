@@ -51,6 +51,16 @@ public:
 
 private:
     QString windowsStarter() const;
+    // The steps of prepare: the program's name, DOS folder and host folder; then a native program of that
+    // name, else <name>.exe through wine, else why neither will do.
+    Result<PreparedProgram> locate(const QString& dosProgram);
+    static QString shownAs(const PreparedProgram& program);
+    static Result<PreparedProgram> prepareNative(PreparedProgram program, const QString& hostProgram,
+                                                 const QStringList& arguments);
+    // fields: the program field and the arguments of the Windows command line.
+    Result<PreparedProgram> prepareWindows(PreparedProgram program, const QString& windowsPath,
+                                           const QStringList& fields);
+    Failure notFound(const PreparedProgram& program, const QString& path, bool fileFound);
 
     FileSystem& m_fileSystem;
     QString m_windowsStarter;
