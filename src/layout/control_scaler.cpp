@@ -73,6 +73,32 @@ std::optional<qint16> separatorPosition(MainFormLayout& window, const Separator&
     return toInt16(double(sum) / 2);
 }
 
+// The separator lines run across the whole window, each midway between the buttons it separates.
+void placeSeparators(MainFormLayout& window) {
+    for (const Separator& separator : kSeparators) {
+        if (ScaledControl* line = window.line(separator.line)) {
+            line->setX1(1);
+            // Read at each assignment: the width after the window's own move, when ResizeControls made one.
+            if (const std::optional<float> width = window.Width())
+                line->setX2(*width);
+        }
+    }
+
+    for (const Separator& separator : kSeparators) {
+        // When the position cannot be had (a missing button, or a position beyond the 16-bit range) the
+        // line keeps its Y1 and Y2. The original design then stores whatever its shared 16-bit variable
+        // last held, the control count left by the loop or the previous line's position, which puts the
+        // line at a place that has nothing to do with its buttons, over a row of controls. Leaving it where
+        // the last good layout put it follows the rule that a failed unit changes nothing.
+        const std::optional<qint16> position = separatorPosition(window, separator);
+        ScaledControl* line = window.line(separator.line);
+        if (!position || !line)
+            continue;
+        line->setY1(*position);
+        line->setY2(*position);
+    }
+}
+
 } // namespace
 
 LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& window, bool FirstLayout) {
@@ -93,29 +119,7 @@ LayoutOutcome ResizeControls(float kx, float ky, MainFormLayout& window, bool Fi
 
     if (FirstLayout)
         moveScaled(window, kx, ky);
-
-    for (const Separator& separator : kSeparators) {
-        if (ScaledControl* line = window.line(separator.line)) {
-            line->setX1(1);
-            // Read at each assignment: the width after the window's own move above.
-            if (const std::optional<float> width = window.Width())
-                line->setX2(*width);
-        }
-    }
-
-    for (const Separator& separator : kSeparators) {
-        // When the position cannot be had (a missing button, or a position beyond the 16-bit range) the
-        // line keeps its Y1 and Y2. The original design then stores whatever its shared 16-bit variable
-        // last held, the control count left by the loop or the previous line's position, which puts the
-        // line at a place that has nothing to do with its buttons, over a row of controls. Leaving it where
-        // the last good layout put it follows the rule that a failed unit changes nothing.
-        const std::optional<qint16> position = separatorPosition(window, separator);
-        ScaledControl* line = window.line(separator.line);
-        if (!position || !line)
-            continue;
-        line->setY1(*position);
-        line->setY2(*position);
-    }
+    placeSeparators(window);
     return {};
 }
 

@@ -28,6 +28,26 @@ EntryKind kindOfMode(mode_t mode) {
     return EntryKind::Other;
 }
 
+// The kind the folder reading gives an entry. A link, or an entry of a file system that does not say,
+// costs a stat() through path, which holds the folder's path up to folderLength.
+EntryKind kindOfEntry(const dirent& raw, QByteArray& path, qsizetype folderLength) {
+    switch (raw.d_type) {
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_REG:
+        return EntryKind::File;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+        path.truncate(folderLength);
+        path += raw.d_name;
+        struct stat info {};
+        return ::stat(path.constData(), &info) == 0 ? kindOfMode(info.st_mode) : EntryKind::Other;
+    }
+    default:
+        return EntryKind::Other;
+    }
+}
+
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -67,24 +87,7 @@ Result<std::shared_ptr<const FolderSnapshot>> FolderSnapshot::read(const QString
         // form; leaving it out is better than offering the user a name that leads nowhere.
         if (QFile::encodeName(entry.name) != bytes || !isWindowsName(entry.name))
             continue;
-        switch (raw->d_type) {
-        case DT_DIR:
-            entry.kind = EntryKind::Folder;
-            break;
-        case DT_REG:
-            entry.kind = EntryKind::File;
-            break;
-        case DT_LNK:
-        case DT_UNKNOWN: {
-            path.truncate(folderLength);
-            path += bytes;
-            struct stat info {};
-            entry.kind = ::stat(path.constData(), &info) == 0 ? kindOfMode(info.st_mode) : EntryKind::Other;
-            break;
-        }
-        default:
-            entry.kind = EntryKind::Other;
-        }
+        entry.kind = kindOfEntry(*raw, path, folderLength);
         entry.upper = windowsUpper(entry.name);
         snapshot->m_entries.push_back(std::move(entry));
         errno = 0;
