@@ -1,6 +1,7 @@
 #include "commands/choices.h"
 
 #include "palm/database_list.h"
+#include "platform/dos_path.h"
 
 namespace fambridge {
 
@@ -29,9 +30,10 @@ QString chooseDrive(AppState& state, const QString& drive) {
 
 void chooseUserFolder(AppState& state, platform::FileSystem& fileSystem, MainFormControls& mainForm,
                       const QString& folder) {
-    // A user folder is kept without a closing backslash, as the paths made from it add their own.
+    // A user folder is kept without a closing backslash, as the converters' command lines add their own
+    // after it (joinedAsTheyStand).
     state.UserFolder = folder;
-    if (state.UserFolder.endsWith(QLatin1Char('\\')))
+    if (state.UserFolder.endsWith(platform::kDosSeparator))
         state.UserFolder.chop(1);
     mainForm.setUserFolderLabel(state.UserFolder);
     RefreshDatabaseList(state, fileSystem, mainForm);
