@@ -1,7 +1,6 @@
 #include "platform/file_system.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
-#include "unprivileged.h"
 
 #include <QFile>
 #include <QProcessEnvironment>
@@ -137,50 +136,25 @@ file C:\PALM\ΣΟΦΟς.TXT = σοφος.txt; file C:\PALM\ΣΟΦΟΣ.TXT = -
     // no pipe, and no name that Windows cannot hold or the host cannot decode.
     R"(file C:\Listing\* = DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt
 dir c:/listing/ = .|..|DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt|Sub; dir C:\Listing\.HIDDEN.TXT = -
-dir C:\Listing\*. = .|..|DATA|data|LinkedFile|Sub; dir C:\* = DATA|Data|Links|Listing|Locked|Marked|PALM|Work
+dir C:\Listing\*. = .|..|DATA|data|LinkedFile|Sub; dir C:\* = DATA|Data|Listing|PALM|Work
 read c:\LISTING = DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt|Sub/; read C:\Palm\User9 = error
 )"
-    // Wine's hidden and system marks show in the attributes and hide the entry; the dot of a hidden folder is
-    // hidden too, its parent's is not.
-    R"(attr C:\Marked\hidden.txt = 34; attr C:\Marked\SystemFolder\ = 20; dir C:\Marked\* = .|..|plain.txt
-dir C:\Marked\HiddenFolder\ = ..|inside.txt; read C:\Marked = plain.txt
-)"
-    // Read-only when nobody may write, hidden for a dot file; a pipe is no file; a folder reached through a
-    // link is a reparse point unless a separator after the link leads into the target, and so is a mount
-    // point, the host's root.
-    R"(attr c:/.LOCKED = 35; attr C:\nothing = -1; attr C:\Listing\pipe = -1; attr C:\Links\Linked = 1040
-attr C:\Links\Linked\ = 16; attr Z:\ = 1040
-)"
-    // Ends of paths that Windows reads in its own way, as a listing and an attribute query take them.
-    R"(cd C:\PALM\User1 = C:\PALM\User1; path C: = 16; path C:. = User1 16; path C:.. = PALM 16; path C:* = .|..|BACKUP -1
-path C:\PALM\... = 16; path C:\PALM\FamilyP.PDB\ = -1; path C:\PALM\FamilyP.PDB\. = FamilyP.PDB 32
-path C:\PALM\FamilyP.PDB\.. = PALM 16; path C:\PALM\Missing\..\FamilyP.PDB = FamilyP.PDB 32
-)"
-    // A folder is listed only when it may be read and entered; a name known exactly is still found in a
-    // folder that may be entered but not read.
-    R"(path C:\Locked\EnterOnly\* = -1; path C:\Locked\EnterOnly\File.txt = 32; path C:\Locked\ReadOnly\* = -1
-path C:\Locked\EnterOnly\FILE.TXT = -1; path C:\Locked\ReadOnly\File.txt = -1; path C:\Locked\Closed = Closed 17
-)";
+    R"(attr C:\nothing = -1; attr C:\Listing\pipe = -1)";
+// Marks, permissions, links and the odd ends of paths are held against Wine itself, case by case, in the
+// Wine listing comparison.
 
 // The last two would lose their ends on the way through a DOS path, and lead to another file or none.
 const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged",     "a|b.ged",   "back\\slash.ged",
                                  "what?.ged",      "star*.ged",     "less<.ged", "tab\t.ged",
                                  "ends in dot.",   "ends in blank "};
 
-// Permission bits count only for a user other than root, so the whole table runs as nobody.
 TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
-    if (testing::rerunUnprivileged())
-        return;
     TempDrives drives;
     // Listing/ is made out of listing order, so that the host's own order cannot pass for it.
     make(drives,
          R"(Work/Sub/; PALM/User1/BACKUP/X; PALM/FamilyP.PDB; PALM/σοφος.txt; Data/one.txt; DATA/two.txt;
         Listing/familyp.pdb; Listing/FAMILYE.PDB; Listing/Notes.txt; Listing/data; Listing/DATA; Listing/.Hidden.txt;
-        Listing/Sub/; Listing/.HiddenFolder/; Listing/pipe |; Listing/LinkedFile -> Notes.txt; Listing/broken -> x;
-        .locked %444; Marked/plain.txt; Marked/hidden.txt @0x2; Marked/HiddenFolder/ @0x2;
-        Marked/HiddenFolder/inside.txt; Marked/SystemFolder/ @0x4; Links/Target/; Links/Linked -> Target;
-        Locked/EnterOnly/File.txt; Locked/ReadOnly/File.txt; Locked/Closed/; Locked/EnterOnly/ %333;
-        Locked/ReadOnly/ %666; Locked/Closed/ %0; ../dosdevices/z: -> /)");
+        Listing/Sub/; Listing/.HiddenFolder/; Listing/pipe |; Listing/LinkedFile -> Notes.txt; Listing/broken -> x; ../dosdevices/z: -> /)");
     for (const char* name : kBadNames)
         drives.makeFile('C', QString("Listing/") + name);
     // Names no decoder may accept: 0xFF, an overlong slash and an encoded surrogate, which lenient decoders
@@ -206,8 +180,6 @@ TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
     // Qt cannot remove what it cannot name, nor what it may not enter, so the temporary folder would stay.
     for (const QByteArray& name : undecodable)
         ::unlink(name.constData());
-    for (const char* folder : {"Locked/EnterOnly", "Locked/ReadOnly", "Locked/Closed"})
-        ::chmod(QFile::encodeName(drives.host('C', folder)).constData(), 0755);
 }
 
 // Even a name given exactly, which outside a scope costs one stat(), is looked for in the reading.
