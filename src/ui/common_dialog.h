@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "state/app_state.h"
 #include "ui/file_dialog_runner.h"
 
 #include <QString>
@@ -19,7 +20,7 @@ public:
 
     QString FileName;
     QString DialogTitle = QStringLiteral("Select GED File to Import");
-    QString InitDir = QStringLiteral("C:\\PALM");
+    QString InitDir = kPalmFolder;
     DialogFlags Flags;
     const QString Filter = QStringLiteral("GED Files (*.ged)|*.ged|All Files|*.*");
     const QString DefaultExt = QStringLiteral("GED");

@@ -1,5 +1,6 @@
 #include "ui/ged_file_dialog.h"
 
+#include "platform/dos_path.h"
 #include "platform/wildcard.h"
 #include "ui/design.h"
 #include "ui/drop_down_list.h"
@@ -135,7 +136,7 @@ void GedFileDialog::openFirstFolder() {
     if (const auto current = m_fileSystem.currentDirectory())
         candidates.append(*current);
     for (const QChar drive : m_fileSystem.driveMap().drives())
-        candidates.append(QString(drive) + QStringLiteral(":\\"));
+        candidates.append(platform::DosPath{drive, {}}.toString());
     for (const QString& candidate : candidates) {
         const auto folder = m_fileSystem.parse(candidate);
         if (folder && showFolder(*folder))

@@ -189,22 +189,24 @@ private:
     QProcess* m_program = nullptr;
 };
 
+// Started from the root of C:, where the settings file is C:\Famlore.ini and FLImport is C:\FLImport.
 TEST_F(EndToEnd, ImportFromTheKeyboardStartsFLImportAndExitClickedWritesTheSettingsBackByteForByte) {
+    m_app = drives.drive('C');
     drives.makeFolder('C', "PALM/User1/Backup");
     const QString oldInstall = drives.makeFile('C', "PALM/User1/Install/famlorim.pdb", "old");
     drives.makeFile('C', "Gen/tree.ged");
     const QByteArray saved = settingsText(
         {R"("FAMBRIDGE","1.40")", R"("C:\PALM\User1")", R"("C:\Gen")", R"("tree.ged")", "", "", ""});
-    drives.makeFile('C', "Conv/Famlore.ini", saved);
+    drives.makeFile('C', "Famlore.ini", saved);
     const QString flImport = installStandIn(m_app, "FLImport");
     startProgram();
 
     // The focus starts on Exit; Import follows it.
     press(kMain, {"Tab", "Return"});
 
-    EXPECT_EQ(waitForRecord(flImport, remainingMs()),
-              nativeRecord({R"(C:\PALM\User1\INSTALL)", R"(C:\Gen\tree.ged)", R"(C:\Conv)"}, m_app,
-                           drives.prefix()));
+    EXPECT_EQ(
+        waitForRecord(flImport, remainingMs()),
+        nativeRecord({R"(C:\PALM\User1\INSTALL)", R"(C:\Gen\tree.ged)", R"(C:\)"}, m_app, drives.prefix()));
     EXPECT_FALSE(QFile::exists(oldInstall));
 
     // Read when the program started, the settings must come back from what it kept of them.
