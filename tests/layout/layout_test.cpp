@@ -2,6 +2,7 @@
 #include "layout/control_scaler.h"
 #include "layout/window_sizing.h"
 #include "qt_printers.h"
+#include "test_table.h"
 
 #include <QStringList>
 
@@ -137,8 +138,8 @@ QString outcome(const LayoutOutcome& result) {
     return result ? QStringLiteral("ok") : describe(*result.failure());
 }
 
-// Rows, separated by "; ": the factors, "first" for the first layout, perhaps a button moved to a top of
-// its own ("Exit(1)@62759") or removed ("Exit(1)@-"), the controls to show, then "=" and the outcome and
+// Rows of scaling.txt, one a line: the factors, "first" for the first layout, perhaps a button moved to a top
+// of its own ("Exit(1)@62759") or removed ("Exit(1)@-"), the controls to show, then "=" and the outcome and
 // each control.
 //
 // Lines run from 1 to the window's width, midway between their buttons: 832.5 and 2167.5 go to the even
@@ -148,19 +149,9 @@ QString outcome(const LayoutOutcome& result) {
 // geometric one would be 1.6525). A unit that fails leaves only its own target unchanged. Lines reach the
 // edges of the 16-bit range; beyond them or without their button a line keeps its height rather than take
 // whatever another line got. A font factor that is not finite changes nothing and is reported.
-const char* const kScaling = R"(1 1 first Line1 Line2 Line3 frame = ok | 1 832 11580 832 | 1 2168 11580 2168 |
-1 3008 11580 3008 | 1200 900 11580 4215 -; 1.28 1.28 first Export(1) frame Line1 = ok |
-307.199982 1344 1248 480 12.7999992 | 1536 1152 14822.3994 5395.19971 - | 1 1066 14822.3994 1066;
-1.28 1.28 later frame = ok | 1200 900 11580 4215 -; 1.6 1.7066667 first DBList = ok | 5184 1843.20007 5400 315 13.2266674;
-2 2 later NoFont NoHeight Huge ComboNoTop After = ok | 200 400 600 800 - | 100 200 300 - 16 |
-3.00000001e+38 200 300 400 16 | 200 - 600 400 16 | 200 400 600 800 16;
-1 1 later Exit(1)@62759 Line3 = ok | 1 32767 11580 32767; 1 1 later Exit(1)@62760 Line3 = ok | 1 3000 11580 3000;
-1 1 later Import(0)@-66961 Line1 = ok | 1 -32768 11580 -32768; 1 1 later Exit(1)@- Line3 = ok | 1 3000 11580 3000;
-3e38 3e38 first Sample frame = font factor: floating-point fault | 1000 500 2000 300 8 | 1200 900 11580 4215 -;
-nan 1 first Sample frame = font factor: floating-point fault | 1000 500 2000 300 8 | 1200 900 11580 4215 -)";
 
 TEST(ControlScaler, ScalesEachUnitBySinglePrecisionProductsAndPlacesTheLinesMidwayBetweenTheirButtons) {
-    for (const QString& row : QString(kScaling).replace('\n', ' ').split("; ")) {
+    for (const QString& row : testing::tableRows("scaling.txt")) {
         QStringList asked = row.section(" = ", 0, 0).split(' ');
         FakeForm form;
         if (asked[3].contains('@')) {
@@ -177,10 +168,10 @@ TEST(ControlScaler, ScalesEachUnitBySinglePrecisionProductsAndPlacesTheLinesMidw
     }
 }
 
-// Rows, separated by "; ": "new" for a new main window, "load" with a screen's twips per pixel and size, or
-// "resize"; the window's outer size, which the window manager settles half a twip larger when the load moves
-// the window; then "=" and the handler's outcome, the screen figures, the flags, the stored size and the
-// sample control.
+// Rows of sizing.txt, one a line: "new" for a new main window, "load" with a screen's twips per pixel and
+// size, or "resize"; the window's outer size, which the window manager settles half a twip larger when the
+// load moves the window; then "=" and the handler's outcome, the screen figures, the flags, the stored size
+// and the sample control.
 //
 // The load scales from the 800 x 600 design screen by the screen in whole pixels: at 168 DPI on 1920 x 1080
 // twips per pixel is rounded to 9 before it divides. It stores the size the window reports after its move,
@@ -192,33 +183,11 @@ TEST(ControlScaler, ScalesEachUnitBySinglePrecisionProductsAndPlacesTheLinesMidw
 // nothing; twips per pixel of 0.4 is rounded to 0 and then divides. A height beyond 32 bits stops a resize
 // after the scaling and before either size is stored, and the next resize still works, by 48000 / 12000 and
 // 6000 / 6000. A width stored as 0 stops the next resize before it scales anything, with FirstLayout false.
-const char* const kSizing = R"(
-new 8.5714283 8.5714283 16457.143 9257.1426 12000 6000 = ok | 9 9 1029 1829 first | 27436 x 10290 |
-2286.25 857.5 4572.5 514.5 16.0050011; new 15 15 12000 9000 7425 32768 = ok | 15 15 600 800 first |
-7426 x 32768 | 1000 500 2000 300 8; new 15 15 12000 9000 12000 6000 = ok | 15 15 600 800 first | 12000 x 6000 |
-1000 500 2000 300 8; resize 24000 3000 = ok | 15 15 600 800 first armed | 12000 x 6000 | 1000 500 2000 300 8;
-resize 12100 6500 = ok | 15 15 600 800 armed | 12100 x 6500 | 1008.33331 541.666687 2016.66663 325 8.36666679;
-resize 9400 5500 = ok | 15 15 600 800 armed | 9400 x 5500 | 783.333313 458.333344 1566.66663 275 6.78960609;
-load 15 15 15360 600000 9400 5500 = ScreenHeightPx: integer overflow | 15 15 600 800 first | 9400 x 5500 |
-783.333313 458.333344 1566.66663 275 6.78960609;
-new 40000 15 15360 11520 11580 4215 = TwipsPerPixelX: integer overflow | 0 0 0 0 first | 0 x 0 | 1000 500 2000 300 8;
-new 15 nan 15360 11520 11580 4215 = TwipsPerPixelY: integer overflow | 15 0 0 0 first | 0 x 0 | 1000 500 2000 300 8;
-new 15 15 15360 600000 11580 4215 = ScreenHeightPx: integer overflow | 15 15 0 0 first | 0 x 0 | 1000 500 2000 300 8;
-new 15 0.4 15360 11520 11580 4215 = ScreenHeightPx: floating-point fault | 15 0 0 0 first | 0 x 0 |
-1000 500 2000 300 8; new 0.4 15 0 11520 11580 4215 = ScreenWidthPx: floating-point fault | 0 15 768 0 first |
-0 x 0 | 1000 500 2000 300 8; new 15 15 12000 9000 12000 6000 = ok | 15 15 600 800 first | 12000 x 6000 |
-1000 500 2000 300 8; resize 12000 6000 = ok | 15 15 600 800 first armed | 12000 x 6000 | 1000 500 2000 300 8;
-resize 24000 3e9 = LastHeight: integer overflow | 15 15 600 800 armed | 12000 x 6000 |
-2000 250000000 4000 150000000 2000008;
-resize 48000 6000 = ok | 15 15 600 800 armed | 48000 x 6000 | 8000 250000000 16000 150000000 5000020;
-new 15 15 12000 9000 0 6000 = ok | 15 15 600 800 first | 0 x 6000 | 1000 500 2000 300 8;
-resize 0.4 6000 = ok | 15 15 600 800 first armed | 0 x 6000 | 1000 500 2000 300 8;
-resize 0.4 6000 = horizontal factor: floating-point fault | 15 15 600 800 armed | 0 x 6000 | 1000 500 2000 300 8)";
 
 TEST(WindowSizing, LoadsAndResizesByTheseFactorsAndStopsAtTheStepThatFaults) {
     std::optional<WindowSizing> sizing;
     std::optional<FakeForm> form;
-    for (const QString& row : QString(kSizing).simplified().split("; ")) {
+    for (const QString& row : testing::tableRows("sizing.txt")) {
         QList<float> numbers;
         for (const QString& number : row.section(" = ", 0, 0).split(' ').mid(1))
             numbers.append(number.toFloat());

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
+#include "test_table.h"
 
 #include <QFile>
 #include <QProcessEnvironment>
@@ -99,7 +100,7 @@ QString answer(TempDrives& drives, const QString& kind, const QString& path) {
 
 // Asks the queries of a table in order, "kind path = expected" each, separated by "; " or a line end. An
 // empty answer is "-".
-void expectAnswers(TempDrives& drives, const char* table, const char* context = "") {
+void expectAnswers(TempDrives& drives, const QString& table, const char* context = "") {
     for (const QString& query : QString(table).replace('\n', "; ").split("; ", Qt::SkipEmptyParts)) {
         const qsizetype equals = query.indexOf(" = ");
         const QString asked = query.left(equals),
@@ -109,40 +110,6 @@ void expectAnswers(TempDrives& drives, const char* table, const char* context = 
     }
 }
 
-const char* const kQueries =
-    // Drive-relative forms start from the current folder of the drive the process is in, on any other drive
-    // from its root, even one whose root holds the process's folder too (Z:, the host's root). A bare drive
-    // names the drive itself at its root, and nothing a listing can give below it; a name joins it at its
-    // root.
-    R"(cd C:\Work\Sub = C:\Work\Sub; parse c:a = C:Work|Sub|a; parse D:a\b = D:a|b; parse Z:x = Z:x; parse \a = C:a
-parse a\b = C:Work|Sub|a|b; parse ..\..\..\.. = C:; parse C:\a\.\b\..\c = C:a|c
-parse C:/Palm\User1/Backup = C:Palm|User1|Backup; parse C:\\Palm//\User1\\ = C:Palm|User1\
-parse = error; parse 1:\a = error; parse \\server\share\a = error
-join C:\|Famlore.ini = C:\Famlore.ini; join C:|BACKUP = C:\BACKUP; join C:\PALM|User1 = C:\PALM\User1
-cd D:\Elsewhere = D:\Elsewhere; parse C:x = C:x; parse \x = D:x; parse x = D:Elsewhere|x; dir C: = C:; dir D: = -
-)"
-    // The last name loses every trailing dot and blank, a folder on the way one dot only; a last name of dots
-    // and blanks alone leaves its folder; a pattern keeps its dots for the matcher.
-    R"(parse C:\PALM\FamilyP.PDB. . . = C:PALM|FamilyP.PDB; parse C:\PALM\ Lead = C:PALM| Lead
-parse C:\PALM.\x = C:PALM|x; parse C:\PALM..\x = C:PALM.|x; parse C:\PALM \x = C:PALM |x
-parse C:\PALM.\ = C:PALM\; parse C:\PALM\. . = C:PALM\; parse C:\PALM\*P.PDB. = C:PALM|*P.PDB.
-)"
-    // Each component is found without regard to case, by its exact spelling first, else by the one listed
-    // first, through Windows' upper-case table, in which the final sigma has no capital.
-    R"(dir c:\palm\USER1\backup\x = X; file C:\Data\* = one.txt; file C:\DATA\* = two.txt; file C:\data\* = two.txt
-file C:\PALM\ΣΟΦΟς.TXT = σοφος.txt; file C:\PALM\ΣΟΦΟΣ.TXT = -
-)"
-    // Visible entries in case-blind order, folders only for the directory mask, the dots only below a root,
-    // no pipe, and no name that Windows cannot hold or the host cannot decode.
-    R"(file C:\Listing\* = DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt
-dir c:/listing/ = .|..|DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt|Sub; dir C:\Listing\.HIDDEN.TXT = -
-dir C:\Listing\*. = .|..|DATA|data|LinkedFile|Sub; dir C:\* = DATA|Data|Listing|PALM|Work
-read c:\LISTING = DATA|data|FAMILYE.PDB|familyp.pdb|LinkedFile|Notes.txt|Sub/; read C:\Palm\User9 = error
-)"
-    R"(attr C:\nothing = -1; attr C:\Listing\pipe = -1)";
-// Marks, permissions, links and the odd ends of paths are held against Wine itself, case by case, in the
-// Wine listing comparison.
-
 // The last two would lose their ends on the way through a DOS path, and lead to another file or none.
 const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged",     "a|b.ged",   "back\\slash.ged",
                                  "what?.ged",      "star*.ged",     "less<.ged", "tab\t.ged",
@@ -150,11 +117,9 @@ const char* const kBadNames[] = {"say \"hi\".ged", "10:30.ged",     "a|b.ged",  
 
 TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
     TempDrives drives;
-    // Listing/ is made out of listing order, so that the host's own order cannot pass for it.
-    make(drives,
-         R"(Work/Sub/; PALM/User1/BACKUP/X; PALM/FamilyP.PDB; PALM/σοφος.txt; Data/one.txt; DATA/two.txt;
-        Listing/familyp.pdb; Listing/FAMILYE.PDB; Listing/Notes.txt; Listing/data; Listing/DATA; Listing/.Hidden.txt;
-        Listing/Sub/; Listing/.HiddenFolder/; Listing/pipe |; Listing/LinkedFile -> Notes.txt; Listing/broken -> x; ../dosdevices/z: -> /)");
+    QStringList queries;
+    for (const QString& row : testing::tableRows("queries.txt"))
+        row.startsWith("make ") ? make(drives, row.mid(5)) : queries.append(row);
     for (const char* name : kBadNames)
         drives.makeFile('C', QString("Listing/") + name);
     // Names no decoder may accept: 0xFF, an overlong slash and an encoded surrogate, which lenient decoders
@@ -172,7 +137,7 @@ TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
         if (inScope)
             scope.emplace(drives.fileSystem().snapshotScope());
         const testing::CurrentFolderGuard current;
-        expectAnswers(drives, kQueries, inScope ? " in a scope" : "");
+        expectAnswers(drives, queries.join("; "), inScope ? " in a scope" : "");
     }
     EXPECT_FALSE(drives.fileSystem().parse(QString("C:\\a") + QChar(0) + "b"));
     for (const char* name : kBadNames)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFile>
+#include <QStringList>
+
+#include <stdexcept>
+
+namespace fambridge::testing {
+
+// The rows of a table kept beside the test's sources: one a line, blank lines and lines that begin with '#'
+// left out. Tables are data, read by the test that states what their columns mean.
+inline QStringList tableRows(const QString& name) {
+    QFile file(QStringLiteral(FAMBRIDGE_TEST_SOURCE_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + file.fileName().toStdString());
+    QStringList rows;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
+            rows.append(line);
+    return rows;
+}
+
+} // namespace fambridge::testing
