@@ -1,3 +1,4 @@
+#include "test_table.h"
 #include "ui/ged_file_dialog.h"
 #include "ui/typed_file_name.h"
 #include "unprivileged.h"
@@ -56,35 +57,10 @@ constexpr bool kSave = true;
 // What the user types is read as Windows reads it and checked through the program's own look-up, so that
 // letter case does not matter and a Windows path can be typed.
 TEST_F(TypedNameTest, IsReadAsWindowsReadsIt) {
-    const struct {
-        bool save;
-        const char* typed;
-        const char* choice;
-    } cases[] = {
-        {kOpen, "tree", "take D:\\Gen\\tree.ged"},
-        {kOpen, "TREE.GED", "take D:\\Gen\\tree.ged"},
-        {kOpen, "missing", "refuse  missing.GED|File not found.|Check the file name and try again."},
-        {kOpen, "readme", "take D:\\Gen\\README"},
-        {kOpen, "C:\\GENEALOGY\\Tree", "take C:\\Genealogy\\tree.ged"},
-        {kOpen, "c:/genealogy/tree.ged", "take C:\\Genealogy\\tree.ged"},
-        {kOpen, "C:tree", "take C:\\Conv\\Tree.ged"},
-        {kOpen, "d:TREE", "take D:\\Gen\\tree.ged"},
-        {kOpen, "C:\\genealogy", "show C:\\Genealogy"},
-        {kOpen, "C:\\Nowhere\\tree",
-         "refuse  C:\\Nowhere|Path does not exist.|Check the path and try again."},
-        {kOpen, "C:\\Genealogy\\*.TXT", "filter C:\\Genealogy *.TXT"},
-        {kOpen, "a|b", "refuse  a|b|The file name is not valid."},
-        {kSave, "OUT", "ask D:\\Gen\\out.ged out.ged already exists.|Do you want to replace it?"},
-        {kSave, "LOCKED",
-         "refuse  locked.ged|This file is set to read-only.|Try again with a different file name."},
-        {kSave, "C:\\Genealogy\\new", "take C:\\Genealogy\\new.GED"},
-        {kSave, "notes.", "take D:\\Gen\\notes"},
-        {kSave, ".ged", "take D:\\Gen\\.ged"},
-        {kSave, "\"notes\"", "take D:\\Gen\\notes"},
-        {kSave, "\"\"", "refuse  \"\"|The file name is not valid."},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(read(c.save, c.typed), QString(c.choice)) << (c.save ? "save " : "open ") << c.typed;
+    for (const QString& row : testing::tableRows("typed_names.txt")) {
+        const QString typed = row.section(" = ", 0, 0);
+        EXPECT_EQ(read(typed.startsWith("save "), typed.mid(5)), row.section(" = ", 1)) << row.toStdString();
+    }
 }
 
 // A folder that cannot be written stops only an unprivileged user.
