@@ -127,7 +127,6 @@ public:
 
     // Builds the dialog on the first call.
     BackupDialog& dialog();
-    bool isBuilt() const { return !m_dialog.isNull(); }
 
 private:
     AppState& m_state;

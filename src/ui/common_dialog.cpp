@@ -1,11 +1,9 @@
 #include "ui/common_dialog.h"
 
-#include "ui/ged_file_dialog.h"
-
 namespace fambridge {
 
-CommonDialog::CommonDialog(platform::FileSystem& fileSystem, QWidget* owner)
-    : m_fileSystem(fileSystem), m_owner(owner), m_runner(std::make_unique<GedFileDialogRunner>(fileSystem)) {}
+CommonDialog::CommonDialog(platform::FileSystem& fileSystem, FileDialogRunner& runner, QWidget* owner)
+    : m_fileSystem(fileSystem), m_owner(owner), m_runner(runner) {}
 
 QStringList CommonDialog::nameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -54,7 +52,7 @@ void CommonDialog::show(bool save) {
     if (!folder.isEmpty() && isFolder(folder))
         request.folder = folder;
 
-    if (const auto chosen = m_runner->run(request, m_owner))
+    if (const auto chosen = m_runner.run(request, m_owner))
         FileName = *chosen;
 }
 

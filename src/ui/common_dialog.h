@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 class QWidget;
 
 namespace fambridge {
@@ -16,7 +14,9 @@ namespace fambridge {
 // The main window's common open/save dialog for GED files, in DOS paths to its callers and to the user.
 class CommonDialog {
 public:
-    CommonDialog(platform::FileSystem& fileSystem, QWidget* owner);
+    // The runner shows the dialog: the program's own DOS-path dialog, or in tests one that answers in place
+    // of the user.
+    CommonDialog(platform::FileSystem& fileSystem, FileDialogRunner& runner, QWidget* owner);
 
     QString FileName;
     QString DialogTitle = QStringLiteral("Select GED File to Import");
@@ -29,8 +29,6 @@ public:
     void ShowOpen();
     void ShowSave();
 
-    void setRunner(std::unique_ptr<FileDialogRunner> runner) { m_runner = std::move(runner); }
-
     // "A|a|B|b" as the dialog lists the types of file: "A (a)", "B (b)"; "*.*" means every file.
     static QStringList nameFilters(const QString& filter);
 
@@ -39,7 +37,7 @@ private:
 
     platform::FileSystem& m_fileSystem;
     QWidget* m_owner;
-    std::unique_ptr<FileDialogRunner> m_runner;
+    FileDialogRunner& m_runner;
 };
 
 } // namespace fambridge

@@ -60,8 +60,8 @@ constexpr MainForm::ControlDesign MainForm::kDesign[] = {
 };
 
 MainForm::MainForm(AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
-                   std::optional<ScreenMetrics> screen, QWidget* parent)
-    : QWidget(parent, Qt::Window | kFixedFrame), SelectDialog(fileSystem, this), m_state(state),
+                   FileDialogRunner& fileDialogs, std::optional<ScreenMetrics> screen, QWidget* parent)
+    : QWidget(parent, Qt::Window | kFixedFrame), SelectDialog(fileSystem, fileDialogs, this), m_state(state),
       m_fileSystem(fileSystem), m_starter(starter), m_twipsPerPixel(twipsPerPixel(this)),
       m_layout(*this, m_twipsPerPixel) {
     setWindowTitle(kMainFormCaption);

@@ -30,7 +30,8 @@ class MainForm : public QWidget, public MainFormControls {
 public:
     // The window loads, and fits itself to the screen, as it is made. A test may name the screen.
     MainForm(AppState& state, platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
-             std::optional<ScreenMetrics> screen = std::nullopt, QWidget* parent = nullptr);
+             FileDialogRunner& fileDialogs, std::optional<ScreenMetrics> screen = std::nullopt,
+             QWidget* parent = nullptr);
 
     // The user folder dialog that BrowseS opens; it lives as long as the window.
     void setBackupDialog(DeferredBackupDialog* dialog) { m_backupDialog = dialog; }

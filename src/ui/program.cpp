@@ -2,6 +2,7 @@
 
 #include "platform/drive_map.h"
 #include "startup/start_up.h"
+#include "ui/ged_file_dialog.h"
 #include "ui/messages.h"
 
 #include "version.h"
@@ -15,8 +16,8 @@
 namespace fambridge {
 
 Program::Program(platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
-                 std::optional<ScreenMetrics> screen)
-    : m_fileSystem(fileSystem), m_mainForm(m_state, fileSystem, starter, screen),
+                 FileDialogRunner& fileDialogs, std::optional<ScreenMetrics> screen)
+    : m_fileSystem(fileSystem), m_mainForm(m_state, fileSystem, starter, fileDialogs, screen),
       m_backupDialog(m_state, fileSystem, m_mainForm, m_mainForm) {
     m_mainForm.setBackupDialog(&m_backupDialog);
 }
@@ -32,16 +33,17 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("Usage: fambridge\n"
-                        "Moves genealogy data between GEDCOM files and the Famlore databases of a Palm handheld\n"
-                        "by starting the converters FLImport and FLExport of the folder it is started in, which\n"
-                        "also keeps its settings, Famlore.ini.\n"
-                        "\n"
-                        "  --help     show this text and end\n"
-                        "  --version  show the version and end\n"
-                        "\n"
-                        "Drives are mapped as Wine maps them, through FAMBRIDGE_PREFIX, WINEPREFIX, ~/.wine or\n"
-                        "~/.local/share/fambridge. See fambridge(1).\n");
+            std::printf(
+                "Usage: fambridge\n"
+                "Moves genealogy data between GEDCOM files and the Famlore databases of a Palm handheld\n"
+                "by starting the converters FLImport and FLExport of the folder it is started in, which\n"
+                "also keeps its settings, Famlore.ini.\n"
+                "\n"
+                "  --help     show this text and end\n"
+                "  --version  show the version and end\n"
+                "\n"
+                "Drives are mapped as Wine maps them, through FAMBRIDGE_PREFIX, WINEPREFIX, ~/.wine or\n"
+                "~/.local/share/fambridge. See fambridge(1).\n");
             return 0;
         }
     }
@@ -61,7 +63,8 @@ int Main() {
     }
     platform::FileSystem fileSystem(std::move(driveMap).value());
     platform::ProgramLauncher launcher(fileSystem);
-    Program program(fileSystem, launcher);
+    GedFileDialogRunner fileDialogs(fileSystem);
+    Program program(fileSystem, launcher, fileDialogs);
 
     const Status started = program.start();
     if (!started) {

@@ -17,9 +17,10 @@ namespace fambridge {
 // same way; only what they hand in differs.
 class Program {
 public:
-    // The main window loads, and fits itself to the screen, as it is made; a test may name the screen.
+    // The main window loads, and fits itself to the screen, as it is made; a test may name the screen. The
+    // converters are started, and the file dialog shown, through what is handed in.
     Program(platform::FileSystem& fileSystem, platform::ProgramStarter& starter,
-            std::optional<ScreenMetrics> screen = std::nullopt);
+            FileDialogRunner& fileDialogs, std::optional<ScreenMetrics> screen = std::nullopt);
 
     // Start-up: takes the saved choices or finds the user folder, and fills both windows.
     Status start();

@@ -69,10 +69,7 @@ protected:
 
     // Made after the test has laid out its drives, as the program makes them after reading the drive map.
     Status runStartUp() {
-        program = std::make_unique<Program>(drives.fileSystem(), starter);
-        auto answering = std::make_unique<AnsweringRunner>();
-        runner = answering.get();
-        form().SelectDialog.setRunner(std::move(answering));
+        program = std::make_unique<Program>(drives.fileSystem(), starter, runner);
         return program->start();
     }
 
@@ -124,7 +121,7 @@ protected:
     TempDrives drives;
     RecordingStarter starter;
     QString appHost;
-    AnsweringRunner* runner = nullptr;
+    AnsweringRunner runner;
     std::unique_ptr<Program> program;
 
 private:

@@ -102,20 +102,20 @@ TEST_F(WindowTest, BrowseAsksForTitleFlagsFolderAndPresetNameAndACancelKeepsTheC
     start();
     form().BrowseI(1)->click();
     form().BrowseE(0)->click();
-    ASSERT_EQ(runner->requests.size(), 2u);
+    ASSERT_EQ(runner.requests.size(), 2u);
     const auto summary = [](const FileDialogRequest& r) {
         return QStringList({r.save ? "save" : "open", r.title, QString::number(r.flags.toInt()), r.folder,
                             r.fileName, r.nameFilters.join('|'), r.defaultSuffix});
     };
     const QString filters = "GED Files (*.ged)|All Files (*)";
-    EXPECT_EQ(summary(runner->requests[0]), QStringList({"open", "Select GED File To Import From", "4100",
-                                                         "C:\\Gen", "tree.ged", filters, "GED"}));
-    EXPECT_EQ(summary(runner->requests[1]), QStringList({"save", "Select GED File To Export To", "32774",
-                                                         "C:\\Out", "family.ged", filters, "GED"}));
+    EXPECT_EQ(summary(runner.requests[0]), QStringList({"open", "Select GED File To Import From", "4100",
+                                                        "C:\\Gen", "tree.ged", filters, "GED"}));
+    EXPECT_EQ(summary(runner.requests[1]), QStringList({"save", "Select GED File To Export To", "32774",
+                                                        "C:\\Out", "family.ged", filters, "GED"}));
     EXPECT_EQ(state().ImportFile, "C:\\Gen\\tree.ged");
     EXPECT_EQ(state().ExportFile, "C:\\Out\\family.ged");
 
-    runner->answers = {"C:\\Out\\new.ged"};
+    runner.answers = {"C:\\Out\\new.ged"};
     form().BrowseE(0)->click();
     EXPECT_EQ(state().ExportFile, "C:\\Out\\new.ged");
     EXPECT_EQ(form().ToFilename(0)->text(), "C:\\Out\\new.ged");
@@ -128,13 +128,13 @@ TEST_F(WindowTest, ImportAndExportStartTheirConvertersAndSayWhichOneCouldNotStar
     const QString installFile = drives.makeFile('C', "PALM/User1/INSTALL/FAMLORIM.PDB", "old");
     drives.makeFile('C', "Gen/tree.ged");
     start();
-    runner->answers = {"C:\\Gen\\tree.ged"};
+    runner.answers = {"C:\\Gen\\tree.ged"};
     form().BrowseI(1)->click();
     form().DBList->setCurrentIndex(0);
     emit form().DBList->activated(0);
     EXPECT_EQ(state().DatabaseName, "Family");
     ASSERT_TRUE(form().BrowseE(0)->isEnabled());
-    runner->answers = {"C:\\Gen\\out.ged"};
+    runner.answers = {"C:\\Gen\\out.ged"};
     form().BrowseE(0)->click();
 
     form().Export(1)->click();
@@ -160,7 +160,8 @@ TEST_F(WindowTest, ImportAndExportStartTheirConvertersAndSayWhichOneCouldNotStar
 // list's font; it must still show that font, and follow the list's font from then on.
 TEST_F(WindowTest, LoadedOnALargerScreenScalesOnceAndTheDatabaseListDropsDownInItsScaledFont) {
     AppState state;
-    MainForm form(state, drives.fileSystem(), starter, ScreenMetrics{15, 15, 1024 * 15.0f, 768 * 15.0f});
+    MainForm form(state, drives.fileSystem(), starter, runner,
+                  ScreenMetrics{15, 15, 1024 * 15.0f, 768 * 15.0f});
     // 240, 240, 975, 375 twips times 1.28, shown in whole pixels at 15 twips a pixel.
     EXPECT_EQ(form.Import(0)->geometry(), QRect(20, 20, 84, 32));
     // The drop-down list keeps its Height but grows with its font; a moved Line1 shows that the scaler
@@ -217,7 +218,7 @@ TEST_F(WindowTest, BrowseSOpensTheDialogModallyWhereItWasLeftAndOnlyOkChangesThe
     makeDatabase('D', "Palm/Owner/Backup", "Smith");
     drives.makeFile('D', ".windows-label", "FAMILY\n");
     start();
-    ASSERT_FALSE(program->backupDialog().isBuilt()) << "start-up must not build a dialog nobody opened";
+    ASSERT_FALSE(form().findChild<BackupDialog*>()) << "start-up must not build a dialog nobody opened";
     QStringList shown;
     const std::function<void()> leaves[] = {
         [&] {
@@ -324,8 +325,7 @@ TEST_F(WindowTest, StartedInAFolderWhoseNameIsNotValidOnTheHostStartUpRefusesNam
     // Qt could not remove what it cannot name.
     const QByteArray folder = QFile::encodeName(drives.drive('C')) + "/Conv\xFF";
     ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
-    const auto removed = qScopeGuard([&] {
-        ::rmdir(folder.constData()); });
+    const auto removed = qScopeGuard([&] { ::rmdir(folder.constData()); });
     ASSERT_EQ(::chdir(folder.constData()), 0);
     const Status started = runStartUp();
     ASSERT_FALSE(started.ok());
