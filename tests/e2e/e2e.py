@@ -126,8 +126,8 @@ class Session:
                      *keys)
 
     def wait_until_gone(self, title):
-        wait_for(lambda: True if not self.xdotool("search", "--onlyvisible", "--name", f"^{title}$") else None,
-                 f"{title} leaving the screen")
+        shown = lambda: self.xdotool("search", "--onlyvisible", "--name", f"^{title}$")
+        wait_for(lambda: None if shown() else True, f"{title} leaving the screen")
 
     def click(self, title, x, y):
         """A left click at a point given as a fraction of the window's width and height."""
@@ -142,13 +142,15 @@ class Session:
         x11.XOpenDisplay.restype = ctypes.c_void_p
         x11.XInternAtom.restype = ctypes.c_ulong
         x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.c_void_p]
         x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
 
         class ClientMessage(ctypes.Structure):  # XClientMessageEvent, padded to the size of an XEvent
             _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                        ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                        ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
 
         display = x11.XOpenDisplay(self.display.encode())
         window = int(self.find(title))
@@ -282,14 +284,14 @@ def screen_reader_sees_both_windows(session):
     session.make_folder("PALM/User2/Backup")
     session.start(screen_reader=True)
     app = wait_for(application, "the program on the accessibility bus")
-    main = wait_for(lambda: window(app, "frame", MAIN), "a frame named " + MAIN)
-    named_apart(main, "main window", ["Import", "Browse for the GED file to import from", "Export", "Database",
-                                      "Browse for the GED file to export to", "Browse for the Palm user folder",
-                                      "Exit"])
-    database = by_name(main, "combo box", "Database")
+    main_window = wait_for(lambda: window(app, "frame", MAIN), "a frame named " + MAIN)
+    named_apart(main_window, "main window",
+                ["Import", "Browse for the GED file to import from", "Export", "Database",
+                 "Browse for the GED file to export to", "Browse for the Palm user folder", "Exit"])
+    database = by_name(main_window, "combo box", "Database")
     check(database is not None and labelled_by(database) == ["From Database:"],
           "the database list is a combo box labelled by From Database:")
-    labels = [c for c in main if c is not None and c.getRoleName() == "label"]
+    labels = [c for c in main_window if c is not None and c.getRoleName() == "label"]
     relations = [labelled_by(label) for label in labels]
     for caption in ("From GED File:", "To GED File:", "Palm User Folder:"):
         check([caption] in relations, f"no value label is labelled by {caption}: {relations}")
@@ -297,8 +299,8 @@ def screen_reader_sees_both_windows(session):
     check(folder_label is not None and folder_label.name == "C:\\PALM\\User1",
           f"the user folder label reads {folder_label.name if folder_label else None}")
 
-    press(by_name(main, "push button", "Browse for the Palm user folder"))
-    dialog = wait_for(lambda: window(app, "dialog", USER_FOLDER_DIALOG), "a dialog named " + USER_FOLDER_DIALOG)
+    press(by_name(main_window, "push button", "Browse for the Palm user folder"))
+    dialog = wait_for(lambda: window(app, "dialog", USER_FOLDER_DIALOG), "the user folder dialog")
     named_apart(dialog, "user folder dialog", ["OK", "Cancel", "Folders", "Drives"])
     check(by_name(dialog, "list", "Folders") is not None, "the folder list is a list named Folders")
     check(by_name(dialog, "combo box", "Drives") is not None, "the drive list is a combo box named Drives")
@@ -310,7 +312,7 @@ def screen_reader_sees_both_windows(session):
     wait_for(lambda: None if window(app, "dialog", USER_FOLDER_DIALOG) else True, "the dialog closing")
     wait_for(lambda: True if folder_label.name == "C:\\PALM\\User2" else None,
              "the user folder label reading C:\\PALM\\User2", timeout=5)
-    press(by_name(main, "push button", "Exit"))
+    press(by_name(main_window, "push button", "Exit"))
     session.expect_program_ends()
 
 
