@@ -113,24 +113,18 @@ struct FakeForm : MainFormLayout {
     }
 };
 
-// Rows "value = what toInt16, toInt32 and toSingle make of it", "-" where they refuse. Rounding comes before
-// the range test; a quarter of a unit in the last place above the largest float still rounds down to it, half
-// a unit rounds to even, to infinity.
+// Rows of numbers.txt: "value = what toInt16, toInt32 and toSingle make of it", "-" where they refuse.
+// Rounding comes before the range test; a quarter of a unit in the last place above the largest float still
+// rounds down to it, half a unit rounds to even, to infinity.
 TEST(CheckedNumber, RoundsHalvesToEvenIntoTheVariableAndRefusesWhatDoesNotFit) {
     const auto shown = [](auto number) {
         return number ? QString::number(*number, 'g', 9) : QStringLiteral("-");
     };
-    for (const QString& row :
-         QString("0.5 = 0 0 0.5; 1.5 = 2 2 1.5; 2.5 = 2 2 2.5; -2.5 = -2 -2 -2.5; "
-                 "32767.4 = 32767 32767 32767.4004; 32767.5 = - 32768 32767.5; "
-                 "-32768.5 = -32768 -32768 -32768.5; -32768.6 = - -32769 -32768.6016; "
-                 "2147483647.5 = - - 2.14748365e+09; 1.70666666667 = 2 2 1.70666671; "
-                 "0x1.fffffe8p127 = - - 3.40282347e+38; 0x1.ffffffp127 = - - -; nan = - - -; "
-                 "-inf = - - -")
-             .split("; ")) {
+    for (const QString& row : testing::tableRows("numbers.txt")) {
         const double value = std::strtod(row.section(" = ", 0, 0).toLatin1().constData(), nullptr);
         EXPECT_EQ(shown(toInt16(value)) + ' ' + shown(toInt32(value)) + ' ' + shown(toSingle(value)),
-                  row.section(" = ", 1));
+                  row.section(" = ", 1))
+            << row.toStdString();
     }
 }
 

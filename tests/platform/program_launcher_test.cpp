@@ -4,6 +4,7 @@
 #include "platform/windows_command_line.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
+#include "test_table.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
@@ -73,21 +74,10 @@ TEST(ProgramLauncher, RefusesWhatIsNoProgramAndHandsAWindowsProgramToWineWithIts
         const auto prepared = launcher.prepare(path, {});
         return prepared ? testing::outcome(launcher.start(*prepared)) : "error: " + prepared.error();
     };
-    for (const auto& [path, error] : {
-             std::pair{"C:\\Conv\\FLImport", "FLImport in C:\\Conv is not an executable program."},
-             {"C:\\Conv\\convert.bin", "convert.bin in C:\\Conv is not an executable program."},
-             {"C:\\Dirs\\FLImport", "FLImport in C:\\Dirs is a folder, not a program."},
-             {"C:\\Dirs\\", "C:\\Dirs\\ names a folder, not a program."},
-             {"C:\\My Conv &%^\\FLImport", "FLImport.exe in C:\\My Conv &%^ is a Windows program, and wine, "
-                                           "which runs it, is not installed."},
-             {"C:\\Crlf\\FLImport", "FLImport in C:\\Crlf cannot be run: its first line names an interpreter "
-                                    "that does not exist (/bin/sh\\r): was it saved with Windows line ends?"},
-             {"C:\\NoHash\\FLImport", "FLImport in C:\\NoHash could not be started"},
-             {"C:\\Gone\\FLImport", "FLImport in C:\\Gone cannot be run: its first line names an interpreter "
-                                    "that does not exist (/no/such/shell)."},
-             {"C:\\Arm\\FLImport", "FLImport in C:\\Arm could not be started"},
-         })
-        EXPECT_TRUE(started(path).startsWith(QString("error: ") + error)) << started(path).toStdString();
+    for (const QString& row : testing::tableRows("refusals.txt")) {
+        const QString failed = started(row.section(" = ", 0, 0));
+        EXPECT_TRUE(failed.startsWith("error: " + row.section(" = ", 1))) << failed.toStdString();
+    }
 
     const QString wine = testing::installStandIn(drives.host('C', "Bin"), "wine");
     const auto prepared = launcher.prepare("C:\\My Conv &%^\\FLImport", {"C:\\PALM\\Léa $x `y`", "C:\\", ""});
