@@ -144,7 +144,6 @@ TEST(Queries, AreAnsweredAsWindowsAnswersThemInAndOutOfASnapshotScope) {
         std::optional<FolderCache::Scope> scope;
         if (inScope)
             scope.emplace(drives.fileSystem().snapshotScope());
-        const testing::CurrentFolderGuard current;
         expectAnswers(drives, queries, inScope ? " in a scope" : "");
     }
     EXPECT_FALSE(drives.fileSystem().parse(QString("C:\\a") + QChar(0) + "b"));

@@ -3,7 +3,6 @@
 #include "platform/result.h"
 #include "qt_printers.h"
 
-#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -25,12 +24,5 @@ template <typename R> QString outcome(const R& result) {
 inline QString joined(const std::vector<QString>& names) {
     return QStringList(names.begin(), names.end()).join(QLatin1Char('|'));
 }
-
-// Puts the process's current folder back when a test that moves it ends. Declare it after the TempDrives
-// it may lead into, so the folder is left before it is removed.
-struct CurrentFolderGuard {
-    ~CurrentFolderGuard() { QDir::setCurrent(saved); }
-    const QString saved = QDir::currentPath();
-};
 
 } // namespace fambridge::testing

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <stdexcept>
 
@@ -17,6 +18,24 @@ platform::FileSystem openFileSystem(const QString& prefix) {
 }
 
 } // namespace
+
+bool copyPrefix(const QString& from, const QString& to) {
+    if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-al"), from, to}) != 0 &&
+        (!QDir(to).removeRecursively() ||
+         QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), from, to}) != 0))
+        return false;
+    for (const QString& registry : QDir(to).entryList({QStringLiteral("*.reg")}, QDir::Files))
+        if (!QFile::remove(to + QLatin1Char('/') + registry) ||
+            !QFile::copy(from + QLatin1Char('/') + registry, to + QLatin1Char('/') + registry))
+            return false;
+    return true;
+}
+
+TempDrives::TempDrives(const QString& prefixToCopy) : m_dir(prefixToCopy + QStringLiteral("-copy-XXXXXX")) {
+    m_prefix = m_dir.path() + QStringLiteral("/prefix");
+    if (!m_dir.isValid() || !copyPrefix(prefixToCopy, m_prefix))
+        throw std::runtime_error("cannot copy the prefix " + prefixToCopy.toStdString());
+}
 
 TempDrives::TempDrives() {
     if (!m_dir.isValid())

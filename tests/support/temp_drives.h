@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -11,11 +12,21 @@
 
 namespace fambridge::testing {
 
+// Copies a Wine prefix: hard links where both lie on one file system, else copies; the registry, which Wine
+// writes, is copied either way, so that the prefix copied is never written. False when it cannot.
+bool copyPrefix(const QString& from, const QString& to);
+
 // A throw-away Windows machine: a prefix in a temporary folder whose dosdevices links map C: (and any
-// further drive asked for) onto fresh host folders, and a FileSystem over it.
+// further drive asked for) onto fresh host folders, and a FileSystem over it. Tests may move the process's
+// current folder onto its drives: it is put back before they go.
 class TempDrives {
 public:
     TempDrives();
+    // Over a copy of this prefix, made beside it so that hard links can be made, with its drives as they are.
+    explicit TempDrives(const QString& prefixToCopy);
+    ~TempDrives() { QDir::setCurrent(m_savedFolder); }
+    TempDrives(const TempDrives&) = delete;
+    TempDrives& operator=(const TempDrives&) = delete;
 
     const QString& prefix() const { return m_prefix; }
     // Host folder behind a drive, created with its link on first use.
@@ -36,6 +47,7 @@ public:
     platform::FileSystem& fileSystem();
 
 private:
+    QString m_savedFolder = QDir::currentPath();
     QTemporaryDir m_dir;
     QString m_prefix;
     std::unique_ptr<platform::FileSystem> m_fileSystem;

@@ -57,7 +57,6 @@ public:
 class WindowFixture : public ::testing::Test {
 protected:
     WindowFixture() { MessageBox::clearShownTexts(); }
-    ~WindowFixture() override { QDir::setCurrent(m_savedFolder); }
 
     // Enters the application folder (relative to C:'s root), makes the windows and runs start-up.
     void start(const QString& appFolder = QStringLiteral("Conv")) {
@@ -123,9 +122,6 @@ protected:
     QString appHost;
     AnsweringRunner runner;
     std::unique_ptr<Program> program;
-
-private:
-    QString m_savedFolder = QDir::currentPath();
 };
 
 } // namespace fambridge::testing

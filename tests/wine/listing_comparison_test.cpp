@@ -1,6 +1,7 @@
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/wildcard.h"
+#include "temp_drives.h"
 #include "unprivileged.h"
 
 #include <QDir>
@@ -209,17 +210,8 @@ struct Cases {
 bool prepare(const QString& work, bool forNobody) {
     const QString prefix = work + "/prefix";
     ::chmod(QFile::encodeName(work).constData(), 0755);
-    // Hard links cost nothing where the cache lies on the same file system; elsewhere a copy is made. Wine
-    // writes the registry, so that is copied either way.
-    if (QProcess::execute("cp", {"-al", WINE_PREFIX_CACHE, prefix}) != 0) {
-        QDir(prefix).removeRecursively();
-        if (QProcess::execute("cp", {"-a", WINE_PREFIX_CACHE, prefix}) != 0)
-            return false;
-    }
-    for (const QString& registry : QDir(prefix).entryList({"*.reg"}, QDir::Files))
-        if (!QFile::remove(prefix + '/' + registry) ||
-            !QFile::copy(WINE_PREFIX_CACHE "/" + registry, prefix + '/' + registry))
-            return false;
+    if (!testing::copyPrefix(WINE_PREFIX_CACHE, prefix))
+        return false;
     // Debian's wine keeps the name of the server's folder here, readable by the prefix's maker alone.
     QFile::remove(prefix + "/wineserver");
     if (!QFile::copy(WINDOWS_LISTING, prefix + "/drive_c/windows_listing.exe") ||

@@ -6,23 +6,22 @@
 #include "platform/program_launcher.h"
 #include "qt_printers.h"
 #include "startup/start_up.h"
+#include "temp_drives.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 
 namespace fambridge {
 namespace {
 
-// A Wine prefix of the test's own, copied from the one wineboot made: its drives are the drive map, its
-// wineserver is stopped and the copy removed when the test ends. Files are hard links, but for the
-// registry, which Wine writes.
+// A Wine prefix of the test's own, copied from the one wineboot made: its drives are the drive map, and its
+// wineserver is stopped when the test ends.
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,60 +30,33 @@ protected:
         ASSERT_TRUE(QFile::exists(WINE_PREFIX_CACHE "/system.reg"))
             << "wine is installed, but there is no prefix in " WINE_PREFIX_CACHE
                ": the test Wine.PrefixForEveryTest makes it with wineboot";
-        prefix = m_folder.path() + "/prefix";
-        ASSERT_EQ(QProcess::execute("cp", {"-al", WINE_PREFIX_CACHE, prefix}), 0);
-        for (const QString& registry : QDir(prefix).entryList({"*.reg"}, QDir::Files)) {
-            QFile::remove(prefix + '/' + registry);
-            ASSERT_TRUE(QFile::copy(WINE_PREFIX_CACHE "/" + registry, prefix + '/' + registry));
-        }
+        drives.emplace(WINE_PREFIX_CACHE);
         // Wine's own diagnostics would only bury a failure's output.
         qputenv("WINEDEBUG", "-all");
     }
 
     void TearDown() override {
-        if (!prefix.isEmpty())
-            QProcess::execute("env", {"WINEPREFIX=" + prefix, "wineserver", "--kill"});
-        QDir::setCurrent(m_savedFolder);
+        if (drives)
+            QProcess::execute("env", {"WINEPREFIX=" + drives->prefix(), "wineserver", "--kill"});
     }
 
-    // A host path under the prefix's drive C:.
-    QString onC(const QString& relative) { return prefix + "/drive_c/" + relative; }
-    QString makeFile(const QString& relative, const QByteArray& content = {}) {
-        const QString path = onC(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
     // The stand-in as a converter on drive C:.
     QString installConverter(const QString& relative) {
-        QFile standIn(WINDOWS_STAND_IN);
-        EXPECT_TRUE(standIn.open(QIODevice::ReadOnly));
-        return makeFile(relative, standIn.readAll());
+        return drives->makeFile('C', relative, drives->readHostFile(WINDOWS_STAND_IN));
     }
 
-    // The drive map of the prefix, and start-up run from an application folder on its C:.
+    // Start-up run from an application folder on the prefix's C:.
     void startUpIn(const QString& appFolder) {
-        auto driveMap = platform::DriveMap::open(prefix);
-        ASSERT_TRUE(driveMap) << driveMap.error().toStdString();
-        fileSystem = std::make_unique<platform::FileSystem>(std::move(driveMap).value());
-        launcher = std::make_unique<platform::ProgramLauncher>(*fileSystem, WINDOWS_STARTER);
-        ASSERT_TRUE(QDir::setCurrent(onC(appFolder)));
+        launcher.emplace(drives->fileSystem(), WINDOWS_STARTER);
+        ASSERT_TRUE(QDir::setCurrent(drives->host('C', appFolder)));
         testing::NoWindows windows;
-        const Status started = startUp(state, *fileSystem, windows, windows);
+        const Status started = startUp(state, drives->fileSystem(), windows, windows);
         ASSERT_TRUE(started.ok()) << started.error().toStdString();
     }
 
-    QString prefix;
-    std::unique_ptr<platform::FileSystem> fileSystem;
-    std::unique_ptr<platform::ProgramLauncher> launcher;
+    std::optional<testing::TempDrives> drives;
+    std::optional<platform::ProgramLauncher> launcher;
     AppState state;
-
-private:
-    // Beside the prefix it copies, on the same file system, where hard links can be made.
-    QTemporaryDir m_folder{QStringLiteral(WINE_PREFIX_CACHE "-test-XXXXXX")};
-    QString m_savedFolder = QDir::currentPath();
 };
 
 // The exact line of the design, minimised (flags STARTF_USESHOWWINDOW, show SW_SHOWMINIMIZED) and in the
@@ -119,9 +91,9 @@ TEST_F(WineTest, ConvertersGetTheirExactCommandLineMinimisedInTheApplicationFold
                  {R"(C:\\FLImport)", R"(C:\PALM\Owner\INSTALL)", R"(C:\tree.ged)", "C:\\"}, "C:\\")},
     };
     for (const QString& userFolder : {"PALM/Owner " + odd, QString("PALM/Owner")}) {
-        makeFile(userFolder + "/BACKUP/FamilyP.PDB");
-        makeFile(userFolder + "/BACKUP/FamilyE.PDB");
-        QDir().mkpath(onC(userFolder + "/INSTALL"));
+        drives->makeFile('C', userFolder + "/BACKUP/FamilyP.PDB");
+        drives->makeFile('C', userFolder + "/BACKUP/FamilyE.PDB");
+        drives->makeFolder('C', userFolder + "/INSTALL");
     }
     for (const auto& row : rows) {
         SCOPED_TRACE(row.converter.toStdString());
@@ -130,7 +102,7 @@ TEST_F(WineTest, ConvertersGetTheirExactCommandLineMinimisedInTheApplicationFold
         state.UserFolder = row.userFolder;
         state.ImportFile = state.ExportFile = row.file;
         state.DatabaseName = "Family";
-        const Status ran = row.command(state, *fileSystem, *launcher);
+        const Status ran = row.command(state, drives->fileSystem(), *launcher);
         ASSERT_TRUE(ran.ok()) << ran.error().toStdString();
         // The first start of a prefix's wineserver takes some seconds.
         EXPECT_EQ(testing::waitForRecord(converter, 60000), row.record);
@@ -142,19 +114,17 @@ TEST_F(WineTest, ConvertersGetTheirExactCommandLineMinimisedInTheApplicationFold
 // The database in INSTALL may still be waiting for the handheld: when Windows cannot create the
 // converter's process, the starter says so and the database is there as before, byte for byte.
 TEST_F(WineTest, ConverterWindowsCannotStartLeavesTheInstallFileByteForByte) {
-    makeFile("Conv/FLImport.exe", "MZ but no program");
-    const QString installFile = makeFile("PALM/Owner/INSTALL/FAMLORIM.PDB", "waiting");
-    makeFile("PALM/Owner/BACKUP/FamilyP.PDB");
+    drives->makeFile('C', "Conv/FLImport.exe", "MZ but no program");
+    const QString installFile = drives->makeFile('C', "PALM/Owner/INSTALL/FAMLORIM.PDB", "waiting");
+    drives->makeFile('C', "PALM/Owner/BACKUP/FamilyP.PDB");
     startUpIn("Conv");
     state.ImportFile = "C:\\tree.ged";
 
-    const Status imported = runImport(state, *fileSystem, *launcher);
+    const Status imported = runImport(state, drives->fileSystem(), *launcher);
     EXPECT_TRUE(imported.error().contains("FLImport in C:\\Conv could not be started: wine reported"))
         << imported.error().toStdString();
-    QFile file(installFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "waiting");
-    EXPECT_EQ(QDir(onC("PALM/Owner/INSTALL")).entryList(QDir::Files | QDir::Hidden),
+    EXPECT_EQ(drives->readHostFile(installFile), "waiting");
+    EXPECT_EQ(QDir(drives->host('C', "PALM/Owner/INSTALL")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"FAMLORIM.PDB"});
 }
 
