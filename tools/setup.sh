@@ -14,7 +14,7 @@ fambridge_test_packages=(
     xvfb xauth xdotool x11-utils
     clang libclang-rt-14-dev libxcb1-dev libxcb-damage0-dev libx11-dev strace
     gcc-mingw-w64-x86-64 wine wine64
-    dbus at-spi2-core python3-pyatspi
+    dbus at-spi2-core python3-pyatspi python3-xlib
     desktop-file-utils appstream lintian
 )
 

@@ -10,13 +10,16 @@ program starts from C:\\Conv, unless a scenario says otherwise, with converters 
 given. Each step waits at most 15 s, so that a window that never comes fails with a reason.
 """
 
-import ctypes
 import json
 import os
 import subprocess
 import sys
 import tempfile
 import time
+
+import Xlib.display
+import Xlib.protocol.event
+import Xlib.X
 
 MAIN = "Famlore Conversion Utility"
 USER_FOLDER_DIALOG = "Please select your User Folder"
@@ -138,27 +141,12 @@ class Session:
 
     def press_close_box(self, title):
         """What a window manager sends when the user presses a window's close box: WM_DELETE_WINDOW."""
-        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                   ctypes.c_void_p]
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-        class ClientMessage(ctypes.Structure):  # XClientMessageEvent, padded to the size of an XEvent
-            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                        ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                        ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
-
-        display = x11.XOpenDisplay(self.display.encode())
-        window = int(self.find(title))
-        event = ClientMessage(type=33, window=window, format=32,
-                              message_type=x11.XInternAtom(display, b"WM_PROTOCOLS", 0))
-        event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-        x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-        x11.XCloseDisplay(display)
+        x = Xlib.display.Display(self.display)
+        window = x.create_resource_object("window", int(self.find(title)))
+        window.send_event(Xlib.protocol.event.ClientMessage(
+            window=window, client_type=x.intern_atom("WM_PROTOCOLS"),
+            data=(32, [x.intern_atom("WM_DELETE_WINDOW"), Xlib.X.CurrentTime, 0, 0, 0])))
+        x.close()
 
     def expect_program_ends(self):
         check(self.fambridge.wait(timeout=STEP) == 0, "the program did not end with exit code 0")
