@@ -3,6 +3,9 @@
 #include "palm/user_folder.h"
 #include "qt_printers.h"
 #include "temp_drives.h"
+#include "test_table.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -27,11 +30,17 @@ public:
 };
 
 // Makes on drive C: the entries given, separated by blanks, in order: a folder where the path ends in '/',
-// else an empty file. A path is inside the folder `in` unless it starts with '/'.
+// else an empty file. A path is inside the folder `in` unless it starts with '/'. "{01-20}" in a path stands
+// for each number from 01 to 20 in turn; a path without it is made once, as number 0 to 0.
 void make(testing::TempDrives& drives, const QString& entries, const QString& in = {}) {
     for (const QString& entry : entries.split(' ', Qt::SkipEmptyParts)) {
-        const QString path = entry.startsWith('/') ? entry.mid(1) : in + entry;
-        path.endsWith('/') ? void(drives.makeFolder('C', path)) : void(drives.makeFile('C', path));
+        const auto range = QRegularExpression(R"(\{(\d+)-(\d+)\})").match(entry);
+        for (int i = range.captured(1).toInt(); i <= range.captured(2).toInt(); ++i) {
+            QString path = entry.startsWith('/') ? entry.mid(1) : in + entry;
+            if (range.hasMatch())
+                path.replace(range.captured(), QString::number(i).rightJustified(2, '0'));
+            path.endsWith('/') ? void(drives.makeFolder('C', path)) : void(drives.makeFile('C', path));
+        }
     }
 }
 
@@ -42,65 +51,43 @@ QString shown(const AppState& state, const RecordingForm& form) {
            (form.browseI ? " I" : "") + (form.browseE ? " E" : "");
 }
 
-// PALM/User01<suffix> ... PALM/User<last><suffix>, listed in that order; folders by default.
-QString numbered(int last, const char* suffix = "/ ") {
-    QString entries;
-    for (int i = 1; i <= last; ++i)
-        entries += QString("PALM/User%1").arg(i, 2, 10, QLatin1Char('0')) + suffix;
-    return entries;
+// What the window shows after a row of palm.txt, "discover ENTRIES" or "list USERFOLDER DATABASE ENTRIES"
+// ("-" for no database), made in a fresh drive C:.
+QString shownAfter(const QString& row) {
+    QStringList asked = row.section(" = ", 0, 0).split(' ');
+    testing::TempDrives drives;
+    RecordingForm form;
+    AppState state;
+    if (asked.takeFirst() == "discover") {
+        make(drives, asked.join(' '));
+        LocatePalmFolder(state, drives.fileSystem(), form, "C:\\PALM");
+    } else {
+        state.UserFolder = asked.takeFirst();
+        state.DatabaseName = asked.first() == "-" ? QString() : asked.first();
+        make(drives, asked.mid(1).join(' '), "PALM/Owner/BACKUP/");
+        RefreshDatabaseList(state, drives.fileSystem(), form);
+    }
+    return shown(state, form);
+}
+
+// The rows of palm.txt of one kind, each with what the window shows after it.
+void expectRows(const QString& kind) {
+    for (const QString& row : testing::tableRows("palm.txt").filter(QRegularExpression('^' + kind + ' ')))
+        EXPECT_EQ(shownAfter(row), row.section(" = ", 1)) << row.toStdString();
 }
 
 // The first of at most twenty folders in C:\PALM, files and dots not counted, with a Backup of any kind in
 // any letter case; a folder named as the swap file takes no place. Without PALM the root of C: is looked at,
 // and else the user folder is C:. The database list of the folder found follows.
 TEST(UserFolderDiscovery, LocatePalmFolderChoosesTheFirstOfTwentySubfoldersWithABackupOrElseC) {
-    for (const auto& [entries, expected] : {
-             std::pair{QString("PALM/UserA/ PALM/UserB/BACKUP/ PALM/UserC/Backup/"),
-                       "C:\\PALM\\UserB:  [] I"},
-             {"PALM/UserA/Backup", "C:\\PALM\\UserA:  [] I"},
-             {"palm/Owner/backup/FamilyP.PDB palm/Owner/backup/FamilyE.PDB", "C:\\PALM\\Owner: Family [] I"},
-             {numbered(20) + numbered(20, ".txt ") + "PALM/User20/Backup/", "C:\\PALM\\User20:  [] I"},
-             {numbered(21) + "PALM/User21/Backup/", "C::  []"},
-             {"PALM/PageFile.sys/Backup/ " + numbered(20) + "PALM/User20/Backup/", "C:\\PALM\\User20:  [] I"},
-             {"Other/ Projects/Backup/", "C:\\Projects:  [] I"},
-             {"PALM Projects/Backup/", "C:\\Projects:  [] I"},
-             {"PALM/UserA/ Projects/Backup/", "C::  []"},
-         }) {
-        testing::TempDrives drives;
-        make(drives, entries);
-        RecordingForm form;
-        AppState state;
-        LocatePalmFolder(state, drives.fileSystem(), form, "C:\\PALM");
-        EXPECT_EQ(shown(state, form), expected) << entries.toStdString();
-    }
+    expectRows("discover");
 }
 
 // Complete pairs only, either half in any letter case, named as the P half, in listing order; the remembered
 // database is selected only by its exact name, which enables BrowseE. A missing user folder becomes C: and
 // empties the list; BrowseI needs a BACKUP of any kind.
 TEST(DatabaseList, ListsCompletePairsInListingOrderAndSelectsOnlyTheExactRememberedName) {
-    for (const auto& [userFolder, database, entries, expected] : {
-             std::tuple{"C:\\PALM\\Owner", "", "familyp.pdb FAMILYe.pdb OtherP.PDB LoneE.PDB Notes.txt",
-                        "C:\\PALM\\Owner: family [] I"},
-             {"C:\\PALM\\Owner", "Beta", "ZetaP.PDB ZetaE.PDB alphaP.PDB alphaE.PDB BetaP.PDB BetaE.PDB",
-              "C:\\PALM\\Owner: alpha Beta Zeta [Beta] I E"},
-             {"C:\\PALM\\Owner", "Family", "FAMILYP.PDB FAMILYE.PDB", "C:\\PALM\\Owner: FAMILY [] I"},
-             {"C:\\PALM\\Owner", ".Secret",
-              "DirP.PDB/ DirE.PDB FileP.PDB FileE.PDB/ .SecretP.PDB .SecretE.PDB", "C:\\PALM\\Owner:  [] I"},
-             {"C:\\PALM\\Gone", "Family", "/BACKUP/FamilyP.PDB /BACKUP/FamilyE.PDB", "C::  []"},
-             {"C:\\PALM\\Owner", "Family", "/PALM/Owner/", "C:\\PALM\\Owner:  []"},
-             {"C:\\PALM\\Owner", "Family", "/PALM/Owner/Backup", "C:\\PALM\\Owner:  [] I"},
-             {"C:", "Family", "/BACKUP/FamilyP.PDB /BACKUP/FamilyE.PDB", "C:: Family [Family] I E"},
-         }) {
-        testing::TempDrives drives;
-        make(drives, entries, "PALM/Owner/BACKUP/");
-        RecordingForm form;
-        AppState state;
-        state.UserFolder = userFolder;
-        state.DatabaseName = database;
-        RefreshDatabaseList(state, drives.fileSystem(), form);
-        EXPECT_EQ(shown(state, form), expected) << entries;
-    }
+    expectRows("list");
 }
 
 } // namespace

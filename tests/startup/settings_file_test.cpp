@@ -70,7 +70,7 @@ TEST_F(SettingsFile, WriteThatFailsNamesTheFileAndKeepsWhatWasThere) {
     put(kPlainFile);
     {
         testing::FileSizeLimit limit(16);
-        ASSERT_TRUE(limit.active());
+        ASSERT_TRUE(limit.active);
         EXPECT_TRUE(writeSettingsFile(drives.fileSystem(), state).error().contains(state.IniPath));
     }
     ASSERT_TRUE(QFile::setPermissions(drives.host('C', "App/Famlore.ini"), QFile::ReadOwner));

@@ -60,8 +60,7 @@ protected:
 
     // Enters the application folder (relative to C:'s root), makes the windows and runs start-up.
     void start(const QString& appFolder = QStringLiteral("Conv")) {
-        appHost = drives.makeFolder('C', appFolder);
-        QDir::setCurrent(appHost);
+        QDir::setCurrent(drives.makeFolder('C', appFolder));
         const Status started = runStartUp();
         ASSERT_TRUE(started.ok()) << started.error().toStdString();
     }
@@ -100,13 +99,6 @@ protected:
         QTest::keyClick(dialog().BackupDir, Qt::Key_Return);
     }
 
-    // Presses Exit; true when the window asked to end, as it must whether or not the file was written.
-    bool pressExit() {
-        QSignalSpy ended(&form(), &MainForm::exitRequested);
-        form().Exit(1)->click();
-        return ended.count() == 1;
-    }
-
     static QStringList warnings() { return MessageBox::shownTexts(); }
     // There have been this many messages, and the last one names every part given.
     void expectWarnings(qsizetype count, const QStringList& parts) {
@@ -119,7 +111,6 @@ protected:
 
     TempDrives drives;
     RecordingStarter starter;
-    QString appHost;
     AnsweringRunner runner;
     std::unique_ptr<Program> program;
 };
