@@ -92,19 +92,15 @@ TEST(PlantedFiles, AreNeitherRunNorReadNorWrittenThrough) {
         GTEST_SKIP() << "only root can make files that belong to another user";
     testing::TempDrives drives;
     const uid_t daemonUser = 1;
-    const QString sticky = drives.makeFolder('C', "Sticky");
-    const QString shared = drives.makeFolder('C', "Shared");
-    ASSERT_EQ(::chmod(QFile::encodeName(sticky).constData(), 01777), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
-    for (const QString& folder : {QString("Sticky"), QString("Shared"), QString("Own")}) {
-        const QString program = drives.makeFile('C', folder + "/FLImport", "#!/bin/sh\n");
-        QFile::setPermissions(program,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
-        if (folder == "Sticky") {
-            ASSERT_EQ(::chown(QFile::encodeName(program).constData(), daemonUser, daemonUser), 0);
-        }
-        if (folder == "Own")
-            QFile::setPermissions(program, QFile::permissions(program) | QFile::WriteOther);
+    // A converter of another user in a sticky folder, one of ours in a folder all may write, and one of ours
+    // that all may write; each executable by all.
+    for (const auto& [folder, folderMode, mode, owner] : {std::tuple{"Sticky", 01777, 0701, daemonUser},
+                                                          {"Shared", 0777, 0701, 0u},
+                                                          {"Own", 0755, 0703, 0u}}) {
+        const QByteArray program =
+            QFile::encodeName(drives.makeFile('C', folder + QString("/FLImport"), "#!/bin/sh\n"));
+        ASSERT_EQ(::chmod(QFile::encodeName(drives.host('C', folder)).constData(), mode_t(folderMode)), 0);
+        ASSERT_EQ(::chmod(program.constData(), mode_t(mode)) | ::chown(program.constData(), owner, owner), 0);
     }
     const QString target = drives.makeFile('C', "Own/target.txt", "kept");
     const QString link = drives.host('C', "Sticky/Famlore.ini");
