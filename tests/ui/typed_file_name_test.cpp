@@ -24,21 +24,17 @@ protected:
                               QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         drives.makeFile('C', "Genealogy/tree.ged");
         drives.makeFile('C', "Conv/Tree.ged");
+        makeDatabase('C', "PALM/User1/BACKUP", "Family");
         start();
+        form().DBList->setCurrentIndex(0);
+        emit form().DBList->activated(0);
+        form().BrowseI(1)->click();
+        form().BrowseE(0)->click();
+        ASSERT_EQ(runner.requests.size(), 2u);
     }
 
-    // The main window's request to open or save.
-    static FileDialogRequest request(bool save, const QString& folder = {}) {
-        FileDialogRequest request;
-        request.save = save;
-        request.folder = folder;
-        request.nameFilters = {"GED Files (*.ged)", "All Files (*)"};
-        request.defaultSuffix = "GED";
-        request.flags = save ? DialogFlags{DialogFlag::NoReadOnlyReturn, DialogFlag::HideReadOnly,
-                                           DialogFlag::OverwritePrompt}
-                             : DialogFlags{DialogFlag::FileMustExist, DialogFlag::HideReadOnly};
-        return request;
-    }
+    // The main window's request to open or save, as its Browse... buttons made it.
+    const FileDialogRequest& request(bool save) const { return runner.requests.at(save); }
 
     // What Open or Save does with the text typed while the dialog shows D:\Gen.
     QString read(bool save, const QString& typed) {
@@ -51,7 +47,6 @@ protected:
     }
 };
 
-constexpr bool kOpen = false;
 constexpr bool kSave = true;
 
 // What the user types is read as Windows reads it and checked through the program's own look-up, so that
@@ -78,7 +73,9 @@ TEST_F(TypedNameTest, SaveIntoAFolderThatCannotBeWrittenIsRefused) {
 TEST_F(TypedNameTest, DialogShowsOnlyDrivesAndDosPathsAndTakesATypedNameAfterTheQuestion) {
     drives.makeFile('D', "Gen/NOTES.GED");
     drives.makeFile('D', "Gen/notes.txt");
-    GedFileDialog dialog(drives.fileSystem(), request(kSave, "D:\\Gen"));
+    FileDialogRequest saving = request(kSave);
+    saving.folder = "D:\\Gen";
+    GedFileDialog dialog(drives.fileSystem(), saving);
     dialog.show();
     const auto shown = [&dialog] {
         QStringList texts;

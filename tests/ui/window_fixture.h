@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -36,19 +35,16 @@ inline QByteArray settingsFile(const QString& userFolder, const QString& importD
                                 quoted(QStringLiteral("family.ged")), quoted(database)});
 }
 
-// Answers the file dialog in place of the user: each showing takes the next answer (a DOS path, or an
-// empty string for Cancel, as when no answer is left) and is recorded.
+// Answers the file dialog in place of the user: each showing takes the next answer, a DOS path, or is
+// cancelled when none is left, and is recorded.
 class AnsweringRunner : public FileDialogRunner {
 public:
     std::optional<QString> run(const FileDialogRequest& request, QWidget*) override {
         requests.push_back(request);
-        const QString answer = answers.empty() ? QString() : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
 
-    std::deque<QString> answers;
+    QStringList answers;
     std::vector<FileDialogRequest> requests;
 };
 
