@@ -7,10 +7,11 @@
 
 namespace fambridge::testing {
 
-// The rows of a table kept beside the test's sources: one a line, blank lines and lines that begin with '#'
-// left out. Tables are data, read by the test that states what their columns mean.
-inline QStringList tableRows(const QString& name) {
-    QFile file(QStringLiteral(FAMBRIDGE_TEST_SOURCE_DIR "/") + name);
+// The rows of a table kept beside the test's sources, or in the folder given: one a line, blank lines and
+// lines that begin with '#' left out. Tables are data, read by the test that states what their columns mean.
+inline QStringList tableRows(const QString& name,
+                             const QString& folder = QStringLiteral(FAMBRIDGE_TEST_SOURCE_DIR)) {
+    QFile file(folder + QLatin1Char('/') + name);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + file.fileName().toStdString());
     QStringList rows;
