@@ -146,6 +146,8 @@ class Session:
         window.send_event(Xlib.protocol.event.ClientMessage(
             window=window, client_type=x.intern_atom("WM_PROTOCOLS"),
             data=(32, [x.intern_atom("WM_DELETE_WINDOW"), Xlib.X.CurrentTime, 0, 0, 0])))
+        # A round trip first: the server may drop what a client sent just before it hung up.
+        x.sync()
         x.close()
 
     def expect_program_ends(self):
