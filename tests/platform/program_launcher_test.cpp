@@ -1,13 +1,9 @@
 #include "converter_stand_in.h"
 #include "platform/program_launcher.h"
-#include "platform/text_file.h"
 #include "platform/windows_command_line.h"
 #include "platform_test_support.h"
 #include "temp_drives.h"
 #include "test_table.h"
-
-#include <QCoreApplication>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -105,32 +101,6 @@ TEST(WindowsCommandLine, QuotesEachFieldDoublesBackslashesBeforeAClosingQuoteAnd
               "be given and no Windows path can hold."},
          })
         EXPECT_EQ(testing::valueOrError(windowsCommandLine(fields)), line);
-}
-
-// Translates every message into its context and its English text, so that a message that bypasses
-// translation, or changes its context and loses the translations made for it, shows.
-class ContextTranslator : public QTranslator {
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char* context, const char* sourceText, const char*, int) const override {
-        return QString::fromUtf8(context) + " | " + QString::fromUtf8(sourceText);
-    }
-};
-
-TEST(Messages, ReachTheUserThroughTheTranslationOfTheirContext) {
-    ContextTranslator translator;
-    QCoreApplication::installTranslator(&translator);
-    TempDrives drives;
-    FileSystem& fileSystem = drives.fileSystem();
-    QStringList contexts;
-    for (const QString& message :
-         {fileSystem.deleteFile("Q:\\x.txt").error(), fileSystem.parse("").error(),
-          fileSystem.toDos(drives.prefix()).error(), decodeText(QByteArray("a\0b", 3)).error(),
-          ProgramLauncher(fileSystem).prepare("C:\\", {}).error()})
-        contexts.append(message.section(" | ", 0, 0));
-    EXPECT_EQ(contexts.join(' '), "fambridge::platform::FileSystem fambridge::platform::DosPath "
-                                  "fambridge::platform::DriveMap fambridge::platform::TextFile "
-                                  "fambridge::platform::ProgramLauncher");
 }
 
 } // namespace
