@@ -72,7 +72,9 @@ QString shownAfter(const QString& row) {
 
 // The rows of palm.txt of one kind, each with what the window shows after it.
 void expectRows(const QString& kind) {
-    for (const QString& row : testing::tableRows("palm.txt").filter(QRegularExpression('^' + kind + ' ')))
+    const QStringList rows = testing::tableRows("palm.txt").filter(QRegularExpression('^' + kind + ' '));
+    ASSERT_FALSE(rows.isEmpty()) << "palm.txt has no rows of this kind";
+    for (const QString& row : rows)
         EXPECT_EQ(shownAfter(row), row.section(" = ", 1)) << row.toStdString();
 }
 
