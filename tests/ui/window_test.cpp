@@ -1,9 +1,7 @@
-#include "test_table.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -15,28 +13,47 @@ namespace {
 
 using testing::settingsFile;
 
-// A row of start_cases.txt: NAME, what drive D: holds, the saved user folder, import folder, export folder
-// and database, then "=" and the user folder, the user folder dialog's drive, the import file, the export
-// file and the database that start-up chooses; "-" for an empty value.
-class StartUpTest : public testing::WindowFixture, public ::testing::WithParamInterface<QString> {
-protected:
-    QStringList column(int side) const {
-        return GetParam()
-            .section(" = ", side, side)
-            .split(' ')
-            .replaceInStrings(QRegularExpression("^-$"), "");
-    }
+struct StartCase {
+    const char* name;
+    // Drive D: besides C:\PALM\User1\BACKUP with the database Family: none when null, the bare drive when
+    // empty, else with this folder.
+    const char* folderOnD;
+    QByteArray settings; // Famlore.ini in the application folder
+    QString userFolder;
+    QString drive; // the drive start-up leaves chosen for the user folder dialog
+    QString importFile;
+    QString exportFile;
+    QString database;
 };
 
+const StartCase kStartCases[] = {
+    {"SavedImportFileIsChosenEvenWhenItsFolderIsGone", "", settingsFile("C:\\PALM\\User1", "D:\\Gen", "", ""),
+     "C:\\PALM\\User1", "C:", "D:\\Gen\\tree.ged", "", ""},
+    // The saved import name has no folder here, which chooses no import file.
+    {"SavedExportChoiceSelectsItsDatabase", nullptr, settingsFile("C:\\PALM\\User1", "", "C:\\Out", "Family"),
+     "C:\\PALM\\User1", "C:", "", "C:\\Out\\family.ged", "Family"},
+    {"SavedUserFolderOnDriveDSetsTheDialogToThatDrive", "PALM/Owner/BACKUP",
+     settingsFile("D:\\PALM\\Owner", "", "", ""), "D:\\PALM\\Owner", "D:", "", "", ""},
+    {"SavedUserFolderThatIsGoneFallsBackToCButKeepsItsDrive", "", settingsFile("D:\\PALM\\Gone", "", "", ""),
+     "C:", "D:", "", "", ""},
+};
+
+void PrintTo(const StartCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StartUpTest : public testing::WindowFixture, public ::testing::WithParamInterface<StartCase> {};
+
 TEST_P(StartUpTest, ShowsTheChoicesItTookInBothWindows) {
-    const QStringList saved = column(0), expected = column(1);
+    const StartCase& c = GetParam();
     makeDatabase('C', "PALM/User1/BACKUP", "Family");
-    if (saved[1] != "none")
-        drives.makeFolder('D', saved[1]);
-    drives.makeFile('C', "Conv/Famlore.ini", settingsFile(saved[2], saved[3], saved[4], saved[5]));
+    if (c.folderOnD)
+        drives.makeFolder('D', c.folderOnD);
+    drives.makeFile('C', "Conv/Famlore.ini", c.settings);
     start();
 
     EXPECT_EQ(state().IniPath, "C:\\Conv\\Famlore.ini");
+    const QStringList expected = {c.userFolder, c.drive, c.importFile, c.exportFile, c.database};
     EXPECT_EQ(QStringList({state().UserFolder, state().DriveSpec, state().ImportFile, state().ExportFile,
                            state().DatabaseName}),
               expected);
@@ -45,16 +62,16 @@ TEST_P(StartUpTest, ShowsTheChoicesItTookInBothWindows) {
                            form().DBList->currentText()}),
               expected);
     // Every user folder here but the bare drive has a BACKUP folder.
-    EXPECT_EQ(form().BrowseI(1)->isEnabled(), expected[0] != "C:");
-    EXPECT_EQ(form().Import(0)->isEnabled(), !expected[2].isEmpty());
-    EXPECT_EQ(form().Export(1)->isEnabled(), !expected[3].isEmpty());
-    EXPECT_EQ(form().BrowseE(0)->isEnabled(), !expected[4].isEmpty());
+    EXPECT_EQ(form().BrowseI(1)->isEnabled(), c.userFolder != "C:");
+    EXPECT_EQ(form().Import(0)->isEnabled(), !c.importFile.isEmpty());
+    EXPECT_EQ(form().Export(1)->isEnabled(), !c.exportFile.isEmpty());
+    EXPECT_EQ(form().BrowseE(0)->isEnabled(), !c.database.isEmpty());
     // A bare drive opens that drive's current folder, the application folder here.
-    EXPECT_EQ(dialog().BackupDir->Path(), expected[0] == "C:" ? "C:\\Conv" : expected[0]);
+    EXPECT_EQ(dialog().BackupDir->Path(), c.userFolder == "C:" ? "C:\\Conv" : c.userFolder);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StartUpTest, ::testing::ValuesIn(testing::tableRows("start_cases.txt")),
-                         [](const auto& info) { return info.param.section(' ', 0, 0).toStdString(); });
+INSTANTIATE_TEST_SUITE_P(Cases, StartUpTest, ::testing::ValuesIn(kStartCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 using WindowTest = testing::WindowFixture;
 
