@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace fambridge::platform {
 
 bool isSeparator(QChar c) {
@@ -27,25 +29,8 @@ QString joinedAsTheyStand(const QString& folder, const QString& name) {
 bool isWindowsName(const QString& name) {
     if (name.isEmpty() || name.back() == QLatin1Char('.') || name.back() == QLatin1Char(' '))
         return false;
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20)
-            return false;
-        switch (c.unicode()) {
-        case u'\\':
-        case u'/':
-        case u':':
-        case u'*':
-        case u'?':
-        case u'"':
-        case u'<':
-        case u'>':
-        case u'|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
+    return std::ranges::none_of(
+        name, [](QChar c) { return c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c); });
 }
 
 bool hasExtension(const QString& typed) {
